@@ -1,0 +1,45 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <functional>
+#include <memory>
+
+class QWidget;
+
+// Every message box, Yes/No question and input box of the program goes through here,
+// so that tests can answer them.
+class Dialogues {
+public:
+    virtual ~Dialogues() = default;
+    virtual void message(const QString& texte) = 0;
+    virtual void erreur(const QString& texte) = 0;
+    virtual bool confirme(const QString& texte) = 0;
+    // Returns false when the box is cancelled.
+    virtual bool saisie(const QString& titre, const QString& invite, QString& valeur) = 0;
+};
+
+Dialogues& dialogues();
+std::unique_ptr<Dialogues> installeDialogues(std::unique_ptr<Dialogues> nouveaux);
+
+// Scripted answers for tests: every box is recorded; questions take the queued answers in order
+// (No / cancel when the queue is empty).
+class DialoguesScriptes : public Dialogues {
+public:
+    void message(const QString& texte) override { vus << texte; }
+    void erreur(const QString& texte) override { vus << texte; }
+    bool confirme(const QString& texte) override {
+        vus << texte;
+        return reponses.isEmpty() ? false : reponses.takeFirst();
+    }
+    bool saisie(const QString& titre, const QString& invite, QString& valeur) override {
+        vus << invite;
+        Q_UNUSED(titre);
+        if (saisies.isEmpty()) return false;
+        valeur = saisies.takeFirst();
+        return true;
+    }
+    QStringList vus;
+    QList<bool> reponses;
+    QStringList saisies;
+};

@@ -1,0 +1,10 @@
+# telmira_add_test(nom source...) : one QtTest executable registered with CTest,
+# run on the offscreen platform with private settings and data folders.
+function(telmira_add_test nom)
+    add_executable(${nom} ${ARGN})
+    target_link_libraries(${nom} PRIVATE telmira_core Qt6::Test)
+    add_test(NAME ${nom} COMMAND ${nom})
+    set_tests_properties(${nom} PROPERTIES
+        ENVIRONMENT "QT_QPA_PLATFORM=offscreen;TELMIRA_TEST=1"
+        TIMEOUT 300)
+endfunction()
