@@ -1,0 +1,37 @@
+#include "app/filtreclavier.h"
+#include "app/instanceunique.h"
+#include "app/signaux.h"
+#include "app/utilitaires.h"
+#include "display/cinetiquemain.h"
+
+#include <QApplication>
+
+int main(int argc, char* argv[]) {
+    QApplication application(argc, argv);
+    QApplication::setOrganizationName(QStringLiteral("Telmira"));
+    QApplication::setApplicationName(QStringLiteral("telmira"));
+
+    PrepareDossierDonnees();
+
+    TInstanceUnique instance;
+    const QStringList arguments = application.arguments().mid(1);
+    if (!instance.VerifieInstanceUnique(arguments)) return 0;
+
+    TFiltreClavier filtre;
+    application.installEventFilter(&filtre);
+
+    TCinetiqueMain fenetre;
+    QObject::connect(&instance, &TInstanceUnique::restaurationDemandee, &fenetre, [&fenetre] {
+        fenetre.setWindowState(fenetre.windowState() & ~Qt::WindowMinimized);
+        fenetre.show();
+        fenetre.raise();
+        fenetre.activateWindow();
+    });
+    QObject::connect(&instance, &TInstanceUnique::argumentRecu, &fenetre,
+                     &TCinetiqueMain::ArgumentRecu);
+    // A signal asks the window to close; it may still keep the program when samples are unsaved.
+    TSignauxArret signaux;
+    QObject::connect(&signaux, &TSignauxArret::arretDemande, &fenetre, &QWidget::close);
+    fenetre.show();
+    return application.exec();
+}

@@ -1,0 +1,146 @@
+#pragma once
+
+#include "display/graphe.h"
+
+#include <QMainWindow>
+#include <QStringList>
+#include <array>
+#include <memory>
+
+class QAction;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QMenu;
+class QSpinBox;
+class QStatusBar;
+class QTableWidget;
+class QTimer;
+class QToolBar;
+class QToolButton;
+class QWidget;
+class Tappareil;
+
+enum TModeAcq { maTemps, maIncrement, maAppareilMaitre, maClavier, maBuretteTelmira };
+
+enum TEtatAcquisition { eaEnCours, eaTerminee, eaAttente, eaNone, eaIncrement, eaClavier };
+
+// The main window, which is also the acquisition engine. Its methods live in several files:
+// display/fenetre.cpp (controls and layout), acquisition/etat.cpp (acquisition state),
+// acquisition/tempsbase.cpp (time base), app/fermeture.cpp (settings and close).
+class TCinetiqueMain : public QMainWindow {
+    Q_OBJECT
+
+public:
+    explicit TCinetiqueMain(QWidget* parent = nullptr);
+    ~TCinetiqueMain() override;
+
+    void SetEtatAcq(TEtatAcquisition Etat);
+    void SuspendAcq();
+    void RepriseAcq();
+    void MajBaseDeTemps();
+    void RedessineOscillo();
+
+    // A second start handed this argument over; a later set-up loader acts on it.
+    void ArgumentRecu(const QString& argument);
+
+    // Acquisition state, in the order the engine keeps it.
+    bool AppelKalvento = false;
+    bool sauveTimer = false;
+    bool envoiDirectGlb = false;
+    TEtatAcquisition sauveEtat = eaEnCours;
+    TEtatAcquisition EtatAcq = eaNone;
+    double InstantDebut = 0;
+    quint8 VoieCourante = 0;
+    QString NomFichierData;
+    bool fichierData = false;
+    bool FormatKW3 = false;
+    bool formatCSV = false;
+    bool Reponse = false;
+    double valeurClavier = 0;
+    bool dataSaved = true;
+    qint32 NbrePointsSauves = 0;
+    QString NomFichierSauvegarde;
+    double dateReception = 0;
+    std::array<QLabel*, Tgraphe::MaxVoies> labels{};
+    std::array<QGroupBox*, Tgraphe::MaxVoies> groupBoxs{};
+    std::array<QToolButton*, Tgraphe::MaxVoies> speedButtons{};
+    qint32 indexFichierTrace = 0;
+    bool PagePermise = false;
+    std::array<Tappareil*, Tgraphe::MaxVoies> AppareilAcq{}; // borrowed from the device list
+    QStringList OldAppareilAcq;                              // kept sorted, no duplicates
+    quint16 DeltatMesure = 1;
+    quint16 DeltatMin = 1;
+    qint32 DureeMesure = 120;
+    TModeAcq ModeAcq = maTemps;
+    qint32 CodeBeep = 0;
+
+    Tgraphe graphe;
+    QString argumentTransmis;
+
+    // Controls the engine drives.
+    QTimer* Timer = nullptr;
+    QToolBar* ToolBar1 = nullptr;
+    QToolBar* ToolBar2 = nullptr;
+    QToolButton* FichierBtn = nullptr;
+    QToolButton* AjouterBtn = nullptr;
+    QToolButton* ModeBtn = nullptr;
+    QToolButton* AideBtn = nullptr;
+    QToolButton* AProposBtn = nullptr;
+    QToolButton* EnregistreBtn = nullptr;
+    QToolButton* RepereBtn = nullptr;
+    QToolButton* UndoBtn = nullptr;
+    QToolButton* StopBtn = nullptr;
+    QToolButton* ResetBtn = nullptr;
+    QToolButton* KalventoSaveBtn = nullptr;
+    QToolButton* CopyBtn = nullptr;
+    QToolButton* PleinEcranBtn = nullptr;
+    QToolButton* BuretteBtn = nullptr;
+    QMenu* MenuFichier = nullptr;
+    QAction* EnregistreNouveauFichierItem = nullptr;
+    QAction* EnregistreNouvellePageItem = nullptr;
+    QAction* EnregistreConfigItem = nullptr;
+    QAction* ChargeConfigItem = nullptr;
+    QAction* GestionAppareilsItem = nullptr;
+    QAction* QuitterItem = nullptr;
+    QWidget* PanelTemps = nullptr;
+    QLineEdit* DureeEdit = nullptr;
+    QToolButton* DureeSBUp = nullptr;
+    QToolButton* DureeSBDown = nullptr;
+    QLabel* DeltaLabel = nullptr;
+    QSpinBox* DeltatSE = nullptr;
+    QLabel* NombreLabel = nullptr;
+    QWidget* PanelGrid = nullptr;
+    QTableWidget* Grid = nullptr;
+    QWidget* PanelVoies = nullptr;
+    QGroupBox* ClavierGB = nullptr;
+    QLineEdit* ClavierEdit = nullptr;
+    QToolButton* ValideClavierBtn = nullptr;
+    QLabel* PanelDuree = nullptr;
+    QLabel* LabelPb = nullptr;
+    QWidget* Oscillo = nullptr;
+    QLabel* StatusSouris = nullptr;
+    QLabel* StatusClavier = nullptr;
+
+    // Mode shown by the mode button.
+    void AfficheModeAcq();
+
+Q_SIGNALS:
+    void argumentTransmisChange(const QString& argument);
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    bool event(QEvent* e) override;
+
+private:
+    void CreeControles();
+    void CreeBarres();
+    void CreePanelTemps();
+    void CreeGrille();
+    void CreePanelVoies();
+    void CreeEtatAcquisition();
+    void LitReglages();
+    bool FormClose();
+    void EcritReglages();
+    void ShowHint(const QString& hint);
+};

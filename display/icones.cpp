@@ -1,0 +1,187 @@
+#include "display/icones.h"
+
+#include <QPainter>
+#include <QPainterPath>
+#include <QPixmap>
+#include <cmath>
+#include <functional>
+
+namespace {
+constexpr int Cote = 64;
+const QColor Encre(0x25, 0x3a, 0x5e);
+const QColor Bleu(0x2f, 0x7d, 0xd1);
+const QColor Vert(0x2e, 0x9e, 0x4f);
+const QColor Rouge(0xd0, 0x3b, 0x2f);
+const QColor Orange(0xe8, 0x8a, 0x1a);
+
+QPen trait(const QColor& c, double largeur = 5) {
+    return QPen(c, largeur, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin);
+}
+
+void courbe(QPainter& p, const QColor& c) {
+    QPainterPath chemin;
+    chemin.moveTo(8, 50);
+    chemin.cubicTo(24, 48, 26, 14, 40, 16);
+    chemin.cubicTo(50, 18, 52, 30, 58, 28);
+    p.setPen(trait(c, 5));
+    p.setBrush(Qt::NoBrush);
+    p.drawPath(chemin);
+}
+
+void axes(QPainter& p) {
+    p.setPen(trait(Encre, 4));
+    p.drawLine(8, 6, 8, 56);
+    p.drawLine(8, 56, 58, 56);
+}
+
+void dessine(const QString& nom, QPainter& p) {
+    p.setRenderHint(QPainter::Antialiasing);
+    if (nom == "fichier") {
+        p.setPen(trait(Encre, 4));
+        p.setBrush(QColor(0xf4, 0xc8, 0x5a));
+        QPolygonF dossier({{6, 16}, {24, 16}, {30, 22}, {58, 22}, {58, 54}, {6, 54}});
+        p.drawPolygon(dossier);
+    } else if (nom == "ajouter") {
+        p.setPen(trait(Encre, 4));
+        p.setBrush(QColor(0xe8, 0xee, 0xf6));
+        p.drawRoundedRect(QRectF(6, 14, 38, 40), 6, 6);
+        p.setPen(trait(Encre, 3));
+        p.drawLine(14, 26, 36, 26);
+        p.drawLine(14, 36, 30, 36);
+        p.setPen(trait(Vert, 7));
+        p.drawLine(50, 30, 50, 58);
+        p.drawLine(36, 44, 64 - 2, 44);
+    } else if (nom.startsWith("mode")) {
+        axes(p);
+        const int mode = nom.mid(4).toInt();
+        if (mode == 0) { // time base: a clock
+            p.setPen(trait(Bleu, 4));
+            p.setBrush(Qt::white);
+            p.drawEllipse(QPointF(38, 28), 18, 18);
+            p.drawLine(QPointF(38, 28), QPointF(38, 16));
+            p.drawLine(QPointF(38, 28), QPointF(47, 32));
+        } else if (mode == 1) { // on demand: a pointing hand's key
+            p.setPen(trait(Bleu, 4));
+            p.setBrush(QColor(0xe8, 0xee, 0xf6));
+            p.drawRoundedRect(QRectF(18, 30, 38, 16), 4, 4);
+            p.drawLine(28, 38, 46, 38);
+        } else if (mode == 2) { // master instrument: a meter sending
+            p.setPen(trait(Bleu, 4));
+            p.setBrush(QColor(0xe8, 0xee, 0xf6));
+            p.drawRect(QRectF(16, 12, 24, 30));
+            p.setPen(trait(Orange, 4));
+            p.drawArc(QRectF(36, 14, 14, 20), -60 * 16, 120 * 16);
+            p.drawArc(QRectF(40, 8, 20, 32), -60 * 16, 120 * 16);
+        } else if (mode == 3) { // keyboard abscissa
+            p.setPen(trait(Bleu, 3));
+            p.setBrush(QColor(0xe8, 0xee, 0xf6));
+            p.drawRoundedRect(QRectF(14, 18, 44, 26), 4, 4);
+            for (int i = 0; i < 4; ++i) p.drawRect(QRectF(19 + i * 10, 24, 6, 6));
+            p.drawLine(24, 37, 48, 37);
+        } else { // burette
+            p.setPen(trait(Bleu, 4));
+            p.setBrush(QColor(0xd8, 0xe8, 0xfa));
+            p.drawRect(QRectF(30, 4, 12, 34));
+            p.drawLine(36, 38, 36, 46);
+            p.setPen(Qt::NoPen);
+            p.setBrush(Bleu);
+            p.drawEllipse(QPointF(36, 52), 3, 3);
+        }
+    } else if (nom == "aide") {
+        p.setPen(trait(Bleu, 5));
+        p.setBrush(Qt::white);
+        p.drawEllipse(QPointF(32, 32), 26, 26);
+        QFont f("DejaVu Sans");
+        f.setPixelSize(36);
+        f.setBold(true);
+        p.setFont(f);
+        p.drawText(QRectF(0, 0, Cote, Cote), Qt::AlignCenter, "?");
+    } else if (nom == "apropos") {
+        p.setPen(trait(Bleu, 5));
+        p.setBrush(Qt::white);
+        p.drawEllipse(QPointF(32, 32), 26, 26);
+        p.setPen(trait(Bleu, 7));
+        p.drawLine(32, 28, 32, 46);
+        p.drawPoint(QPointF(32, 18));
+    } else if (nom == "acquerir") {
+        axes(p);
+        courbe(p, Vert);
+        p.setPen(Qt::NoPen);
+        p.setBrush(Vert);
+        p.drawEllipse(QPointF(40, 16), 6, 6);
+    } else if (nom == "repere") {
+        axes(p);
+        p.setPen(trait(Orange, 4));
+        p.setBrush(QColor(0xfb, 0xe3, 0xc0));
+        p.drawPolygon(QPolygonF({{30, 8}, {54, 8}, {54, 26}, {30, 26}}));
+        p.drawLine(30, 8, 30, 54);
+    } else if (nom == "defaire") {
+        p.setPen(trait(Encre, 6));
+        p.setBrush(Qt::NoBrush);
+        p.drawArc(QRectF(14, 16, 40, 36), 90 * 16, -250 * 16);
+        p.setPen(Qt::NoPen);
+        p.setBrush(Encre);
+        p.drawPolygon(QPolygonF({{4, 18}, {24, 8}, {24, 30}}));
+    } else if (nom == "stop") {
+        p.setPen(trait(Rouge.darker(120), 3));
+        p.setBrush(Rouge);
+        p.drawRoundedRect(QRectF(12, 12, 40, 40), 6, 6);
+    } else if (nom == "raz") {
+        p.setPen(trait(Encre, 4));
+        p.setBrush(QColor(0xe8, 0xee, 0xf6));
+        p.drawRect(QRectF(16, 18, 32, 40));
+        p.drawLine(10, 14, 54, 14);
+        p.drawLine(26, 8, 38, 8);
+        p.drawLine(26, 26, 26, 50);
+        p.drawLine(38, 26, 38, 50);
+    } else if (nom == "kalvento") {
+        p.setPen(trait(Encre, 4));
+        p.setBrush(Qt::white);
+        p.drawRect(QRectF(28, 8, 30, 44));
+        courbe(p, Bleu);
+        p.setPen(trait(Vert, 6));
+        p.drawLine(4, 44, 22, 44);
+        p.setPen(Qt::NoPen);
+        p.setBrush(Vert);
+        p.drawPolygon(QPolygonF({{20, 34}, {32, 44}, {20, 54}}));
+    } else if (nom == "copier") {
+        p.setPen(trait(Encre, 4));
+        p.setBrush(QColor(0xe8, 0xee, 0xf6));
+        p.drawRect(QRectF(8, 6, 30, 38));
+        p.setBrush(Qt::white);
+        p.drawRect(QRectF(24, 20, 30, 38));
+    } else if (nom == "multimetre") {
+        p.setPen(trait(Encre, 4));
+        p.setBrush(QColor(0x30, 0x30, 0x30));
+        p.drawRoundedRect(QRectF(6, 12, 52, 40), 6, 6);
+        p.setPen(trait(QColor(0x6f, 0xe3, 0x7a), 4));
+        p.drawLine(14, 32, 24, 32);
+        p.drawLine(30, 22, 30, 42);
+        p.drawLine(38, 22, 50, 22);
+        p.drawLine(44, 22, 44, 42);
+    } else if (nom == "dosage") {
+        p.setPen(trait(Encre, 4));
+        p.setBrush(QColor(0xd8, 0xe8, 0xfa));
+        p.drawPolygon(QPolygonF({{22, 8}, {42, 8}, {42, 22}, {56, 56}, {8, 56}, {22, 22}}));
+        p.setPen(trait(Orange, 4));
+        p.drawLine(16, 44, 48, 44);
+    } else if (nom == "valider") {
+        p.setPen(trait(Vert, 8));
+        p.drawPolyline(QPolygonF({{10, 34}, {26, 50}, {54, 16}}));
+    }
+}
+} // namespace
+
+QIcon icone(const QString& nom) {
+    QIcon resultat;
+    for (const int taille : {16, 20, 24, 32, 48, 64}) {
+        QPixmap image(taille, taille);
+        image.fill(Qt::transparent);
+        QPainter p(&image);
+        p.scale(taille / double(Cote), taille / double(Cote));
+        dessine(nom, p);
+        p.end();
+        resultat.addPixmap(image);
+    }
+    return resultat;
+}

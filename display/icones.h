@@ -1,0 +1,10 @@
+#pragma once
+
+#include <QIcon>
+#include <QString>
+
+// The program's button images, drawn in code so that they stay sharp at any resolution.
+// Names: "fichier", "ajouter", "aide", "apropos", "acquerir", "repere", "defaire", "stop",
+// "raz", "kalvento", "copier", "multimetre", "dosage", "valider", and "mode0".."mode4" for the
+// acquisition modes in their declaration order.
+QIcon icone(const QString& nom);

@@ -1,0 +1,185 @@
+#include "settings/fichierini.h"
+
+#include "app/cp1252.h"
+#include "app/utilitaires.h"
+
+#include <QFile>
+#include <QSaveFile>
+
+namespace {
+bool memeNom(const QString& a, const QString& b) {
+    return a.compare(b, Qt::CaseInsensitive) == 0;
+}
+
+// Integers as the program has always written them: decimal, or hexadecimal after "$" or "0x".
+bool litEntier(const QString& texte, qint32& valeur) {
+    QString t = texte.trimmed();
+    bool ok = false;
+    qint64 v = 0;
+    if (t.startsWith(QLatin1Char('$')))
+        v = t.mid(1).toLongLong(&ok, 16);
+    else if (t.startsWith(QLatin1String("0x"), Qt::CaseInsensitive))
+        v = t.mid(2).toLongLong(&ok, 16);
+    else
+        v = t.toLongLong(&ok, 10);
+    if (!ok || v < std::numeric_limits<qint32>::min() || v > std::numeric_limits<qint32>::max())
+        return false;
+    valeur = qint32(v);
+    return true;
+}
+} // namespace
+
+TFichierIni::TFichierIni(const QString& chemin) : chemin_(chemin) {
+    QFile fichier(chemin);
+    if (fichier.open(QIODevice::ReadOnly)) litOctets(fichier.readAll());
+}
+
+TFichierIni TFichierIni::depuisOctets(const QByteArray& octets) {
+    TFichierIni ini;
+    ini.litOctets(octets);
+    return ini;
+}
+
+void TFichierIni::litOctets(const QByteArray& octets) {
+    sections_.clear();
+    Section* courante = nullptr;
+    qsizetype debut = 0;
+    const qsizetype n = octets.size();
+    while (debut < n) {
+        qsizetype fin = debut;
+        while (fin < n && octets[fin] != '\r' && octets[fin] != '\n') ++fin;
+        const QString ligne = depuisCp1252(octets.mid(debut, fin - debut)).trimmed();
+        debut = fin + ((fin + 1 < n && octets[fin] == '\r' && octets[fin + 1] == '\n') ? 2 : 1);
+
+        if (ligne.isEmpty() || ligne.startsWith(QLatin1Char(';'))) continue;
+        if (ligne.startsWith(QLatin1Char('[')) && ligne.endsWith(QLatin1Char(']'))) {
+            courante = &obtient(ligne.mid(1, ligne.size() - 2).trimmed());
+            continue;
+        }
+        const qsizetype egal = ligne.indexOf(QLatin1Char('='));
+        if (!courante || egal <= 0) continue;
+        const QString cle = ligne.left(egal).trimmed();
+        if (cle.isEmpty()) continue;
+        // The first occurrence of a key is the one read; later ones are dropped.
+        bool deja = false;
+        for (const Entree& e : courante->entrees) deja = deja || memeNom(e.cle, cle);
+        if (!deja) courante->entrees.push_back({cle, ligne.mid(egal + 1)});
+    }
+}
+
+QByteArray TFichierIni::enOctets() const {
+    QString texte;
+    for (const Section& s : sections_) {
+        texte += QLatin1Char('[') + s.nom + QStringLiteral("]\r\n");
+        for (const Entree& e : s.entrees) texte += e.cle + QLatin1Char('=') + e.valeur + QStringLiteral("\r\n");
+        texte += QStringLiteral("\r\n");
+    }
+    return versCp1252(texte);
+}
+
+bool TFichierIni::UpdateFile() const {
+    if (chemin_.isEmpty()) return false;
+    // Written beside and renamed over: the old file stays whole until the new one is.
+    QSaveFile fichier(chemin_);
+    if (!fichier.open(QIODevice::WriteOnly)) return false;
+    const QByteArray octets = enOctets();
+    if (fichier.write(octets) != octets.size()) {
+        fichier.cancelWriting();
+        return false;
+    }
+    return fichier.commit();
+}
+
+const TFichierIni::Section* TFichierIni::trouve(const QString& section) const {
+    for (const Section& s : sections_)
+        if (memeNom(s.nom, section)) return &s;
+    return nullptr;
+}
+
+TFichierIni::Section& TFichierIni::obtient(const QString& section) {
+    for (Section& s : sections_)
+        if (memeNom(s.nom, section)) return s;
+    sections_.push_back({section, {}});
+    return sections_.back();
+}
+
+const QString* TFichierIni::valeur(const QString& section, const QString& cle) const {
+    const Section* s = trouve(section);
+    if (!s) return nullptr;
+    for (const Entree& e : s->entrees)
+        if (memeNom(e.cle, cle)) return &e.valeur;
+    return nullptr;
+}
+
+QString TFichierIni::ReadString(const QString& section, const QString& cle,
+                                const QString& defaut) const {
+    const QString* v = valeur(section, cle);
+    return v ? *v : defaut;
+}
+
+qint32 TFichierIni::ReadInteger(const QString& section, const QString& cle, qint32 defaut) const {
+    const QString* v = valeur(section, cle);
+    qint32 lu = 0;
+    return (v && litEntier(*v, lu)) ? lu : defaut;
+}
+
+bool TFichierIni::ReadBool(const QString& section, const QString& cle, bool defaut) const {
+    return ReadInteger(section, cle, defaut ? 1 : 0) != 0;
+}
+
+double TFichierIni::ReadFloat(const QString& section, const QString& cle, double defaut) const {
+    const QString* v = valeur(section, cle);
+    return v ? LitNombreDefaut(*v, defaut) : defaut;
+}
+
+void TFichierIni::WriteString(const QString& section, const QString& cle, const QString& v) {
+    Section& s = obtient(section);
+    for (Entree& e : s.entrees) {
+        if (memeNom(e.cle, cle)) {
+            e.valeur = v;
+            return;
+        }
+    }
+    s.entrees.push_back({cle, v});
+}
+
+void TFichierIni::WriteInteger(const QString& section, const QString& cle, qint32 valeur) {
+    WriteString(section, cle, QString::number(valeur));
+}
+
+void TFichierIni::WriteBool(const QString& section, const QString& cle, bool valeur) {
+    WriteString(section, cle, valeur ? QStringLiteral("1") : QStringLiteral("0"));
+}
+
+void TFichierIni::WriteFloat(const QString& section, const QString& cle, double valeur) {
+    WriteString(section, cle, FormatGeneral(valeur, 15, 0, separateurDecimal()));
+}
+
+bool TFichierIni::SectionExists(const QString& section) const { return trouve(section) != nullptr; }
+
+bool TFichierIni::ValueExists(const QString& section, const QString& cle) const {
+    return valeur(section, cle) != nullptr;
+}
+
+QStringList TFichierIni::ReadSections() const {
+    QStringList noms;
+    for (const Section& s : sections_) noms << s.nom;
+    return noms;
+}
+
+QStringList TFichierIni::ReadSection(const QString& section) const {
+    QStringList cles;
+    if (const Section* s = trouve(section))
+        for (const Entree& e : s->entrees) cles << e.cle;
+    return cles;
+}
+
+void TFichierIni::EraseSection(const QString& section) {
+    std::erase_if(sections_, [&](const Section& s) { return memeNom(s.nom, section); });
+}
+
+void TFichierIni::DeleteKey(const QString& section, const QString& cle) {
+    for (Section& s : sections_)
+        if (memeNom(s.nom, section))
+            std::erase_if(s.entrees, [&](const Entree& e) { return memeNom(e.cle, cle); });
+}

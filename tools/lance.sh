@@ -1,0 +1,8 @@
+#!/usr/bin/env bash
+# Builds the program (in build/) and starts it; arguments are passed to the program.
+set -euo pipefail
+racine="$(cd "$(dirname "$0")/.." && pwd)"
+"$racine/tools/paquets.sh"
+cmake -S "$racine" -B "$racine/build" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+cmake --build "$racine/build" -j"$(nproc)" --target telmira
+exec "$racine/build/telmira" "$@"
