@@ -18,7 +18,8 @@ void TCinetiqueMain::CreeEtatAcquisition() {
     const QString programme = QCoreApplication::applicationFilePath();
     const qsizetype point = programme.lastIndexOf(QLatin1Char('.'));
     const qsizetype barre = programme.lastIndexOf(QLatin1Char('/'));
-    NomFichierSauvegarde = (point > barre ? programme.left(point) : programme) + QStringLiteral(".txt");
+    NomFichierSauvegarde =
+        (point > barre ? programme.left(point) : programme) + QStringLiteral(".txt");
 
     EtatAcq = eaNone;
     ModeAcq = maTemps;

@@ -4,8 +4,8 @@
 
 #include <QLabel>
 #include <QLineEdit>
-#include <QSpinBox>
 #include <QSignalBlocker>
+#include <QSpinBox>
 #include <QTimer>
 
 namespace {

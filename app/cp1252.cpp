@@ -25,7 +25,8 @@ QChar caractereCp1252(unsigned char octet) {
 QString depuisCp1252(const QByteArray& octets) {
     QString texte;
     texte.reserve(octets.size());
-    for (const char o : octets) texte.append(caractereCp1252(static_cast<unsigned char>(o)));
+    for (const char o : octets)
+        texte.append(caractereCp1252(static_cast<unsigned char>(o)));
     return texte;
 }
 

@@ -5,7 +5,9 @@
 #include <QMessageBox>
 
 namespace {
-QWidget* parentActif() { return QApplication::activeWindow(); }
+QWidget* parentActif() {
+    return QApplication::activeWindow();
+}
 
 class DialoguesQt : public Dialogues {
 public:
@@ -34,7 +36,9 @@ std::unique_ptr<Dialogues>& courants() {
 }
 } // namespace
 
-Dialogues& dialogues() { return *courants(); }
+Dialogues& dialogues() {
+    return *courants();
+}
 
 std::unique_ptr<Dialogues> installeDialogues(std::unique_ptr<Dialogues> nouveaux) {
     std::unique_ptr<Dialogues> anciens = std::move(courants());

@@ -40,14 +40,17 @@ void TCinetiqueMain::EcritReglages() {
     if (OldAppareilAcq.size() + graphe.NbreVoies > 8 && !OldAppareilAcq.isEmpty())
         OldAppareilAcq.removeFirst();
     for (int v = 0; v < graphe.NbreVoies; ++v)
-        if (const Tappareil* app = AppareilAcq[v]; app) ajouteTrie(OldAppareilAcq, app->NomAppareil);
+        if (const Tappareil* app = AppareilAcq[v]; app)
+            ajouteTrie(OldAppareilAcq, app->NomAppareil);
 
     const auto reglages = ouvreReglages();
-    reglages->setValue(QStringLiteral("AppareilRecent/Nombre"), QString::number(OldAppareilAcq.size()));
+    reglages->setValue(QStringLiteral("AppareilRecent/Nombre"),
+                       QString::number(OldAppareilAcq.size()));
     reglages->setValue(QStringLiteral("AppareilRecent/Liste"),
                        listeAppRecente ? QStringLiteral("1") : QStringLiteral("0"));
     for (int i = 0; i < OldAppareilAcq.size(); ++i)
-        reglages->setValue(QStringLiteral("AppareilRecent/N") + QString::number(i), OldAppareilAcq[i]);
+        reglages->setValue(QStringLiteral("AppareilRecent/N") + QString::number(i),
+                           OldAppareilAcq[i]);
     reglages->setValue(QStringLiteral("FichierTrace/Index"), QString::number(indexFichierTrace));
     reglages->sync();
 }

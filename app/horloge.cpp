@@ -29,7 +29,9 @@ std::unique_ptr<Horloge>& courante() {
 }
 } // namespace
 
-Horloge& horloge() { return *courante(); }
+Horloge& horloge() {
+    return *courante();
+}
 
 std::unique_ptr<Horloge> installeHorloge(std::unique_ptr<Horloge> nouvelle) {
     std::unique_ptr<Horloge> ancienne = std::move(courante());

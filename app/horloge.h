@@ -19,7 +19,9 @@ Horloge& horloge();
 std::unique_ptr<Horloge> installeHorloge(std::unique_ptr<Horloge> nouvelle);
 
 // Time of day of the program's clock, as a fraction of a day.
-inline double heureDuJour() { return horloge().maintenant(); }
+inline double heureDuJour() {
+    return horloge().maintenant();
+}
 
 // A clock that moves only when told to.
 class HorlogeManuelle : public Horloge {

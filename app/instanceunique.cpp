@@ -13,8 +13,9 @@ const QByteArray Argument = "ARGUMENT ";
 } // namespace
 
 TInstanceUnique::TInstanceUnique(const QString& dossier, QObject* parent) : QObject(parent) {
-    QString d = dossier.isEmpty() ? QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation)
-                                  : dossier;
+    QString d = dossier.isEmpty()
+                    ? QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation)
+                    : dossier;
     if (d.isEmpty()) d = QDir::tempPath();
     QDir().mkpath(d);
     nom_ = QDir(d).filePath(QStringLiteral("KALSERIE"));
@@ -32,7 +33,8 @@ bool TInstanceUnique::VerifieInstanceUnique(const QStringList& arguments) {
     client.connectToServer(nom_);
     if (client.waitForConnected(AttenteMs)) {
         QByteArray message = Restaure + '\n';
-        if (!arguments.isEmpty()) message += Argument + arguments.first().toUtf8().toBase64() + '\n';
+        if (!arguments.isEmpty())
+            message += Argument + arguments.first().toUtf8().toBase64() + '\n';
         client.write(message);
         client.waitForBytesWritten(AttenteMs);
         client.disconnectFromServer();
@@ -63,6 +65,7 @@ void TInstanceUnique::lit(QLocalSocket* client) {
         if (ligne == Restaure)
             Q_EMIT restaurationDemandee();
         else if (ligne.startsWith(Argument))
-            Q_EMIT argumentRecu(QString::fromUtf8(QByteArray::fromBase64(ligne.mid(Argument.size()))));
+            Q_EMIT argumentRecu(
+                QString::fromUtf8(QByteArray::fromBase64(ligne.mid(Argument.size()))));
     }
 }

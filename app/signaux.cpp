@@ -27,13 +27,15 @@ TSignauxArret::TSignauxArret(QObject* parent) : QObject(parent) {
     action.sa_handler = surSignal;
     sigemptyset(&action.sa_mask);
     action.sa_flags = SA_RESTART;
-    for (const int s : {SIGTERM, SIGINT, SIGHUP}) sigaction(s, &action, nullptr);
+    for (const int s : {SIGTERM, SIGINT, SIGHUP})
+        sigaction(s, &action, nullptr);
 }
 
 TSignauxArret::~TSignauxArret() {
     struct sigaction action {};
     action.sa_handler = SIG_DFL;
-    for (const int s : {SIGTERM, SIGINT, SIGHUP}) sigaction(s, &action, nullptr);
+    for (const int s : {SIGTERM, SIGINT, SIGHUP})
+        sigaction(s, &action, nullptr);
     notificateur_.reset();
     for (int& fd : paire) {
         if (fd >= 0) ::close(fd);

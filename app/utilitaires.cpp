@@ -19,7 +19,9 @@ QChar separateurDecimal() {
     return point.isEmpty() ? QChar('.') : point.at(0);
 }
 
-QByteArray TexteEntier(qint32 n) { return QByteArray::number(n); }
+QByteArray TexteEntier(qint32 n) {
+    return QByteArray::number(n);
+}
 
 double LitNombre(const QString& texte) {
     const QChar sep = separateurDecimal();
@@ -34,7 +36,8 @@ double LitNombre(const QString& texte) {
     // The locale's conversion: blanks around, one decimal mark, an optional exponent.
     t = t.trimmed();
     const QString s = QRegularExpression::escape(QString(sep));
-    const QRegularExpression forme(QStringLiteral("^[+-]?(\\d+(%1\\d*)?|%1\\d+)([eE][+-]?\\d+)?$").arg(s));
+    const QRegularExpression forme(
+        QStringLiteral("^[+-]?(\\d+(%1\\d*)?|%1\\d+)([eE][+-]?\\d+)?$").arg(s));
     if (!forme.match(t).hasMatch()) return NaN;
     t.replace(sep, QLatin1Char('.'));
     bool ok = false;
@@ -57,7 +60,8 @@ void decompose(double x, int chiffres, QByteArray& mantisse, int& exposant) {
     mantisse = t.left(e);
     mantisse.replace(".", "");
     exposant = t.mid(e + 1).toInt();
-    while (mantisse.size() > 1 && mantisse.endsWith('0')) mantisse.chop(1);
+    while (mantisse.size() > 1 && mantisse.endsWith('0'))
+        mantisse.chop(1);
 }
 } // namespace
 
@@ -77,7 +81,8 @@ QString FormatGeneral(double x, int chiffres, int exposantMin, QChar separateur)
         } else if (m.size() <= e + 1) {
             r += QString::fromLatin1(m) + QString(e + 1 - m.size(), QLatin1Char('0'));
         } else {
-            r += QString::fromLatin1(m.left(e + 1)) + separateur + QString::fromLatin1(m.mid(e + 1));
+            r +=
+                QString::fromLatin1(m.left(e + 1)) + separateur + QString::fromLatin1(m.mid(e + 1));
         }
     } else {
         r += QLatin1Char(m.at(0));
@@ -162,12 +167,11 @@ void PrefixeEnExposant(QString& texte) {
 
 QString CodeGrec(const QString& texte) {
     static const QList<QPair<QChar, int>> table = {
-        {u'Γ', 152}, {u'Δ', 150}, {u'Θ', 155}, {u'Λ', 153}, {u'Ξ', 158}, {u'Π', 154},
-        {u'Σ', 156}, {u'Φ', 151}, {u'Ψ', 159}, {u'Ω', 157}, {u'α', 128}, {u'β', 129},
-        {u'γ', 134}, {u'δ', 131}, {u'ε', 132}, {u'ζ', 149}, {u'η', 135}, {u'θ', 140},
-        {u'κ', 107}, {u'λ', 136}, {u'μ', 181}, {u'ν', 138}, {u'ξ', 147}, {u'π', 139},
-        {u'ρ', 141}, {u'σ', 142}, {u'τ', 143}, {u'φ', 133}, {u'χ', 130}, {u'ψ', 148},
-        {u'ω', 144}};
+        {u'Γ', 152}, {u'Δ', 150}, {u'Θ', 155}, {u'Λ', 153}, {u'Ξ', 158}, {u'Π', 154}, {u'Σ', 156},
+        {u'Φ', 151}, {u'Ψ', 159}, {u'Ω', 157}, {u'α', 128}, {u'β', 129}, {u'γ', 134}, {u'δ', 131},
+        {u'ε', 132}, {u'ζ', 149}, {u'η', 135}, {u'θ', 140}, {u'κ', 107}, {u'λ', 136}, {u'μ', 181},
+        {u'ν', 138}, {u'ξ', 147}, {u'π', 139}, {u'ρ', 141}, {u'σ', 142}, {u'τ', 143}, {u'φ', 133},
+        {u'χ', 130}, {u'ψ', 148}, {u'ω', 144}};
     QString r;
     r.reserve(texte.size());
     for (const QChar c : texte) {
@@ -200,7 +204,9 @@ QString& cheminDonnees() {
 }
 } // namespace
 
-const QString& dossierDonnees() { return cheminDonnees(); }
+const QString& dossierDonnees() {
+    return cheminDonnees();
+}
 
 void PrepareDossierDonnees() {
     const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
@@ -209,7 +215,9 @@ void PrepareDossierDonnees() {
     cheminDonnees() = AvecBarreFinale(dossier);
 }
 
-bool Confirme(const QString& texte) { return dialogues().confirme(texte); }
+bool Confirme(const QString& texte) {
+    return dialogues().confirme(texte);
+}
 
 void AdapteEcran(QWidget* fenetre) {
     if (!fenetre) return;
@@ -224,8 +232,8 @@ void AdapteEcran(QWidget* fenetre) {
 
 void OuvreDocument(QWidget* proprietaire, const QString& document) {
     Q_UNUSED(proprietaire);
-    const QUrl url = document.contains(QStringLiteral("://")) ? QUrl(document)
-                                                              : QUrl::fromLocalFile(document);
+    const QUrl url =
+        document.contains(QStringLiteral("://")) ? QUrl(document) : QUrl::fromLocalFile(document);
     if (!QDesktopServices::openUrl(url))
         dialogues().erreur(QStringLiteral("Impossible d'accéder à ") + document);
 }

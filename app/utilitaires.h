@@ -9,7 +9,9 @@ class QWidget;
 
 // Absence of a value everywhere in the program.
 inline constexpr double NaN = std::numeric_limits<double>::quiet_NaN();
-inline bool estNaN(double x) { return std::isnan(x); }
+inline bool estNaN(double x) {
+    return std::isnan(x);
+}
 
 // The user's decimal separator, from the default locale (tests set it with QLocale::setDefault).
 QChar separateurDecimal();

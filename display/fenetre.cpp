@@ -87,13 +87,15 @@ void TCinetiqueMain::CreeBarres() {
     addToolBar(Qt::TopToolBarArea, ToolBar2);
     const auto cote = Qt::ToolButtonTextBesideIcon;
     FichierBtn = bouton(ToolBar2, QStringLiteral("Fichier"), QStringLiteral("fichier"), cote);
-    AjouterBtn = bouton(ToolBar2, QStringLiteral("Ajouter appareil "), QStringLiteral("ajouter"), cote);
+    AjouterBtn =
+        bouton(ToolBar2, QStringLiteral("Ajouter appareil "), QStringLiteral("ajouter"), cote);
     ModeBtn = bouton(ToolBar2, QStringLiteral("Mode acquisition"), QStringLiteral("mode0"), cote);
     AideBtn = bouton(ToolBar2, QStringLiteral("Aide"), QStringLiteral("aide"), cote);
     AProposBtn = bouton(ToolBar2, QStringLiteral("A propos ..."), QStringLiteral("apropos"), cote);
 
     MenuFichier = new QMenu(this);
-    EnregistreNouveauFichierItem = MenuFichier->addAction(QStringLiteral("Enregistre nouveau fichier"));
+    EnregistreNouveauFichierItem =
+        MenuFichier->addAction(QStringLiteral("Enregistre nouveau fichier"));
     EnregistreNouvellePageItem = MenuFichier->addAction(QStringLiteral("Enregistre nouvelle page"));
     EnregistreNouvellePageItem->setEnabled(false);
     MenuFichier->addSeparator();
@@ -112,16 +114,19 @@ void TCinetiqueMain::CreeBarres() {
     ToolBar1->setMovable(false);
     ToolBar1->setIconSize(QSize(24, 24));
     const auto dessous = Qt::ToolButtonTextUnderIcon;
-    EnregistreBtn = bouton(ToolBar1, QStringLiteral("Acquérir"), QStringLiteral("acquerir"), dessous);
+    EnregistreBtn =
+        bouton(ToolBar1, QStringLiteral("Acquérir"), QStringLiteral("acquerir"), dessous);
     RepereBtn = bouton(ToolBar1, QStringLiteral("Repère"), QStringLiteral("repere"), dessous);
     UndoBtn = bouton(ToolBar1, QStringLiteral("Défaire"), QStringLiteral("defaire"), dessous);
     StopBtn = bouton(ToolBar1, QStringLiteral("Stop"), QStringLiteral("stop"), dessous);
     ResetBtn = bouton(ToolBar1, QStringLiteral("RàZ"), QStringLiteral("raz"), dessous);
-    KalventoSaveBtn = bouton(ToolBar1, QStringLiteral("Kalvento"), QStringLiteral("kalvento"), dessous);
+    KalventoSaveBtn =
+        bouton(ToolBar1, QStringLiteral("Kalvento"), QStringLiteral("kalvento"), dessous);
     poseAide(KalventoSaveBtn, QStringLiteral("Envoyer les données vers Kalvento"));
     CopyBtn = bouton(ToolBar1, QStringLiteral("Copier"), QStringLiteral("copier"), dessous);
     poseAide(CopyBtn, QStringLiteral("Copier les données dans le presse papiers"));
-    PleinEcranBtn = bouton(ToolBar1, QStringLiteral("Multimètre"), QStringLiteral("multimetre"), dessous);
+    PleinEcranBtn =
+        bouton(ToolBar1, QStringLiteral("Multimètre"), QStringLiteral("multimetre"), dessous);
     PleinEcranBtn->setCheckable(true);
     BuretteBtn = bouton(ToolBar1, QStringLiteral("Dosage"), QStringLiteral("dosage"), dessous);
     poseAide(BuretteBtn, QStringLiteral("Réglage des paramètres du dosage (sensibilité ...) "));
@@ -215,11 +220,13 @@ void TCinetiqueMain::CreePanelVoies() {
     auto* ligne = new QHBoxLayout(ClavierGB);
     ClavierEdit = new QLineEdit(ClavierGB);
     ClavierEdit->setObjectName(QStringLiteral("ClavierEdit"));
-    poseAide(ClavierEdit, QStringLiteral("|Pour enregistrer la valeur, valider par la touche entrée"));
+    poseAide(ClavierEdit,
+             QStringLiteral("|Pour enregistrer la valeur, valider par la touche entrée"));
     ValideClavierBtn = new QToolButton(ClavierGB);
     ValideClavierBtn->setIcon(icone(QStringLiteral("valider")));
     poseAide(ValideClavierBtn,
-             QStringLiteral("Validation|Pour enregistrer frapper la touche entrée ou cliquer ce bouton"));
+             QStringLiteral(
+                 "Validation|Pour enregistrer frapper la touche entrée ou cliquer ce bouton"));
     ligne->addWidget(ClavierEdit);
     ligne->addWidget(ValideClavierBtn);
     ClavierGB->hide();

@@ -1,17 +1,10 @@
 #pragma once
 
+#include "display/monde.h"
+
 #include <QRect>
-#include <QString>
 
-// One axis of the plot. The sample columns, graduation and pixel mapping come with the store.
-struct Tmonde {
-    QString Nom;
-    QString Unite;
-    double mini = 0;
-    double maxi = 1;
-};
-
-// The plot and the sample store; one per main window.
+// The plot and the sample store; one per main window. The drawing itself comes with the plot.
 class Tgraphe {
 public:
     static constexpr int MaxVoies = 9;

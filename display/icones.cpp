@@ -76,7 +76,8 @@ void dessine(const QString& nom, QPainter& p) {
             p.setPen(trait(Bleu, 3));
             p.setBrush(QColor(0xe8, 0xee, 0xf6));
             p.drawRoundedRect(QRectF(14, 18, 44, 26), 4, 4);
-            for (int i = 0; i < 4; ++i) p.drawRect(QRectF(19 + i * 10, 24, 6, 6));
+            for (int i = 0; i < 4; ++i)
+                p.drawRect(QRectF(19 + i * 10, 24, 6, 6));
             p.drawLine(24, 37, 48, 37);
         } else { // burette
             p.setPen(trait(Bleu, 4));

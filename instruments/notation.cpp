@@ -3,9 +3,9 @@
 #include "app/cp1252.h"
 
 const std::array<const char*, 32> nomControle = {
-    "NUL", "SOH", "STX", "ETX", "EOT", "ENQ", "ACK", "BEL", "BS",  "TAB", "LF",
+    "NUL", "SOH", "STX", "ETX", "EOT", "ENQ", "ACK", "BEL", "BS",   "TAB", "LF",
     "VT",  "FF",  "CR",  "SO",  "SI",  "DLE", "XON", "DC2", "XOFF", "DC4", "NAK",
-    "SYN", "ETB", "CAN", "EM",  "SUB", "ESC", "FS",  "GS",  "RS",  "US"};
+    "SYN", "ETB", "CAN", "EM",  "SUB", "ESC", "FS",  "GS",  "RS",   "US"};
 
 QString CodeEnTexte(const QByteArray& Code) {
     QString texte;
@@ -25,7 +25,12 @@ QByteArray TexteEnCode(const QString& Texte) {
     qsizetype i = 0;
     while (i < Texte.size() && r.size() < Maxi) {
         if (Texte.at(i) != QLatin1Char('|')) {
-            r.append(char(Texte.at(i).unicode() & 0xFF));
+            // Characters of the code page give their byte (the euro sign 0x80), so that texts
+            // read from a device file come back as the bytes they were written from.
+            const QByteArray octet = versCp1252(Texte.mid(i, 1));
+            r.append(octet == "?" && Texte.at(i) != QLatin1Char('?')
+                         ? char(Texte.at(i).unicode() & 0xFF)
+                         : octet.at(0));
             ++i;
             continue;
         }

@@ -33,12 +33,11 @@ const std::vector<Entree>& unitesBase() {
 }
 
 const std::vector<Entree>& unitesAutres() {
-    static const std::vector<Entree> table = {
-        {u"L", -3, {3, 0, 0, 0, 0, 0, 0}},
-        {u"°C", 0, {0, 0, 0, 0, 1, 0, 0}},
-        {u"bar", 5, {-1, 1, -2, 0, 0, 0, 0}},
-        {u"dB", 0, {0, 0, 0, 0, 0, 0, 0}, tuDecibel},
-        {u"tr", 0, {0, 0, 0, 0, 0, 0, 0}, tuTour}};
+    static const std::vector<Entree> table = {{u"L", -3, {3, 0, 0, 0, 0, 0, 0}},
+                                              {u"°C", 0, {0, 0, 0, 0, 1, 0, 0}},
+                                              {u"bar", 5, {-1, 1, -2, 0, 0, 0, 0}},
+                                              {u"dB", 0, {0, 0, 0, 0, 0, 0, 0}, tuDecibel},
+                                              {u"tr", 0, {0, 0, 0, 0, 0, 0, 0}, tuTour}};
     return table;
 }
 
@@ -53,30 +52,48 @@ Tunite depuisEntree(const Entree& e) {
     Tunite u;
     u.FnomUnite = QString::fromUtf16(e.nom);
     u.Puissance = qint8(e.puissance);
-    for (int k = 0; k < 7; ++k) u.Dimension[k] = qint8(e.dim[k]);
+    for (int k = 0; k < 7; ++k)
+        u.Dimension[k] = qint8(e.dim[k]);
     u.sansDim = e.sansDim;
     return u;
 }
 
 int puissancePrefixe(QChar c) {
     switch (c.unicode()) {
-    case 'a': return -18;
-    case 'f': return -15;
-    case 'p': return -12;
-    case 'n': return -9;
-    case 0xB5: return -6; // µ
-    case 0x3BC: return -6; // Greek mu, which keyboards also give
-    case 'm': return -3;
-    case 'c': return -2;
-    case 'd': return -1;
-    case 'h': return 2;
-    case 'k': return 3;
-    case 'M': return 6;
-    case 'G': return 9;
-    case 'T': return 12;
-    case 'P': return 15;
-    case 'E': return 18;
-    default: return 0;
+    case 'a':
+        return -18;
+    case 'f':
+        return -15;
+    case 'p':
+        return -12;
+    case 'n':
+        return -9;
+    case 0xB5:
+        return -6; // µ
+    case 0x3BC:
+        return -6; // Greek mu, which keyboards also give
+    case 'm':
+        return -3;
+    case 'c':
+        return -2;
+    case 'd':
+        return -1;
+    case 'h':
+        return 2;
+    case 'k':
+        return 3;
+    case 'M':
+        return 6;
+    case 'G':
+        return 9;
+    case 'T':
+        return 12;
+    case 'P':
+        return 15;
+    case 'E':
+        return 18;
+    default:
+        return 0;
     }
 }
 
@@ -160,7 +177,8 @@ void Tunite::LitTexteUnite(const QString& texte) {
         if (t.startsWith(QLatin1String("1E"))) {
             i = 2;
             qsizetype j = i;
-            while (j < n - 1 && (t[j] == QLatin1Char('+') || t[j] == QLatin1Char('-') || t[j].isDigit()))
+            while (j < n - 1 &&
+                   (t[j] == QLatin1Char('+') || t[j] == QLatin1Char('-') || t[j].isDigit()))
                 ++j;
             bool ok = false;
             const int p = t.mid(i, j - i).toInt(&ok);
@@ -181,7 +199,8 @@ void Tunite::LitTexteUnite(const QString& texte) {
                 ++i;
             }
             qsizetype fin = i + 1;
-            while (fin < n && estLettreAscii(t[fin])) ++fin;
+            while (fin < n && estLettreAscii(t[fin]))
+                ++fin;
             const Entree* e = cherche(t.mid(i, fin - i));
             if (!e) {
                 for (qsizetype l = 1; l < fin - i && !e; ++l)
@@ -202,7 +221,8 @@ void Tunite::LitTexteUnite(const QString& texte) {
                 if (s == QLatin1Char('+') || s == QLatin1Char('-') || s == QLatin1Char('z') ||
                     s == QLatin1Char('{') || s.unicode() == 0x207A || s.unicode() == 0x207B) {
                     if (i == n - 1) setErreurUnite();
-                    negatif = s == QLatin1Char('-') || s == QLatin1Char('{') || s.unicode() == 0x207B;
+                    negatif =
+                        s == QLatin1Char('-') || s == QLatin1Char('{') || s.unicode() == 0x207B;
                     FnomUnite[i] = QChar(negatif ? 0x207B : 0x207A);
                     ++i;
                 }
@@ -216,7 +236,8 @@ void Tunite::LitTexteUnite(const QString& texte) {
             if (inverse) exposant = -exposant;
             f.PuissUnite(QLatin1Char('*'), exposant);
             PlusUnite(f);
-            if (i < n - 1 && (t[i] == QLatin1Char('*') || t[i] == QLatin1Char('-') || t[i] == QLatin1Char('.')))
+            if (i < n - 1 &&
+                (t[i] == QLatin1Char('*') || t[i] == QLatin1Char('-') || t[i] == QLatin1Char('.')))
                 ++i;
         }
     } catch (const EUniteError&) {
@@ -230,7 +251,8 @@ void Tunite::PlusUnite(const Tunite& U0) {
         return;
     }
     Puissance = borne(Puissance + U0.Puissance);
-    for (int k = 0; k < 7; ++k) Dimension[k] = borne(Dimension[k] + U0.Dimension[k]);
+    for (int k = 0; k < 7; ++k)
+        Dimension[k] = borne(Dimension[k] + U0.Dimension[k]);
     if (U0.sansDim != tuVide) sansDim = sansDim == tuVide ? U0.sansDim : tuVide;
 }
 
@@ -240,7 +262,8 @@ void Tunite::MoinsUnite(const Tunite& U0) {
         return;
     }
     Puissance = borne(Puissance - U0.Puissance);
-    for (int k = 0; k < 7; ++k) Dimension[k] = borne(Dimension[k] - U0.Dimension[k]);
+    for (int k = 0; k < 7; ++k)
+        Dimension[k] = borne(Dimension[k] - U0.Dimension[k]);
     if (U0.sansDim != tuVide) sansDim = tuVide;
 }
 
@@ -251,7 +274,8 @@ void Tunite::AdUnite(QChar op, const Tunite& Ug, const Tunite& Ud) {
     }
     const int signe = op == QLatin1Char('+') ? 1 : -1;
     Puissance = borne(Ug.Puissance + signe * Ud.Puissance);
-    for (int k = 0; k < 7; ++k) Dimension[k] = borne(Ug.Dimension[k] + signe * Ud.Dimension[k]);
+    for (int k = 0; k < 7; ++k)
+        Dimension[k] = borne(Ug.Dimension[k] + signe * Ud.Dimension[k]);
     sansDim = tuVide;
     if (signe > 0 && (Ug.sansDim == tuVide) != (Ud.sansDim == tuVide))
         sansDim = Ug.sansDim != tuVide ? Ug.sansDim : Ud.sansDim;
@@ -267,7 +291,8 @@ void Tunite::MulUnite(QChar op, const Tunite& U0, int puiss) {
     const Tunite source = U0; // U0 may be this unit
     if (op == QLatin1Char('*')) {
         Puissance = borne(source.Puissance * puiss);
-        for (int k = 0; k < 7; ++k) Dimension[k] = borne(source.Dimension[k] * puiss);
+        for (int k = 0; k < 7; ++k)
+            Dimension[k] = borne(source.Dimension[k] * puiss);
     } else {
         if (puiss == 0 || source.Puissance % puiss != 0) setErreurUnite();
         Puissance = qint8(source.Puissance / puiss);
@@ -279,11 +304,14 @@ void Tunite::MulUnite(QChar op, const Tunite& U0, int puiss) {
     sansDim = puiss == 1 ? source.sansDim : tuVide;
 }
 
-void Tunite::PuissUnite(QChar op, int puiss) { MulUnite(op, *this, puiss); }
+void Tunite::PuissUnite(QChar op, int puiss) {
+    MulUnite(op, *this, puiss);
+}
 
 void Tunite::InverseUnite() {
     if (!Correct) return;
     Puissance = borne(-Puissance);
-    for (qint8& d : Dimension) d = borne(-d);
+    for (qint8& d : Dimension)
+        d = borne(-d);
     sansDim = tuVide;
 }

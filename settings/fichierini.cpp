@@ -47,7 +47,8 @@ void TFichierIni::litOctets(const QByteArray& octets) {
     const qsizetype n = octets.size();
     while (debut < n) {
         qsizetype fin = debut;
-        while (fin < n && octets[fin] != '\r' && octets[fin] != '\n') ++fin;
+        while (fin < n && octets[fin] != '\r' && octets[fin] != '\n')
+            ++fin;
         const QString ligne = depuisCp1252(octets.mid(debut, fin - debut)).trimmed();
         debut = fin + ((fin + 1 < n && octets[fin] == '\r' && octets[fin + 1] == '\n') ? 2 : 1);
 
@@ -62,7 +63,8 @@ void TFichierIni::litOctets(const QByteArray& octets) {
         if (cle.isEmpty()) continue;
         // The first occurrence of a key is the one read; later ones are dropped.
         bool deja = false;
-        for (const Entree& e : courante->entrees) deja = deja || memeNom(e.cle, cle);
+        for (const Entree& e : courante->entrees)
+            deja = deja || memeNom(e.cle, cle);
         if (!deja) courante->entrees.push_back({cle, ligne.mid(egal + 1)});
     }
 }
@@ -71,7 +73,8 @@ QByteArray TFichierIni::enOctets() const {
     QString texte;
     for (const Section& s : sections_) {
         texte += QLatin1Char('[') + s.nom + QStringLiteral("]\r\n");
-        for (const Entree& e : s.entrees) texte += e.cle + QLatin1Char('=') + e.valeur + QStringLiteral("\r\n");
+        for (const Entree& e : s.entrees)
+            texte += e.cle + QLatin1Char('=') + e.valeur + QStringLiteral("\r\n");
         texte += QStringLiteral("\r\n");
     }
     return versCp1252(texte);
@@ -155,7 +158,9 @@ void TFichierIni::WriteFloat(const QString& section, const QString& cle, double 
     WriteString(section, cle, FormatGeneral(valeur, 15, 0, separateurDecimal()));
 }
 
-bool TFichierIni::SectionExists(const QString& section) const { return trouve(section) != nullptr; }
+bool TFichierIni::SectionExists(const QString& section) const {
+    return trouve(section) != nullptr;
+}
 
 bool TFichierIni::ValueExists(const QString& section, const QString& cle) const {
     return valeur(section, cle) != nullptr;
@@ -163,14 +168,16 @@ bool TFichierIni::ValueExists(const QString& section, const QString& cle) const 
 
 QStringList TFichierIni::ReadSections() const {
     QStringList noms;
-    for (const Section& s : sections_) noms << s.nom;
+    for (const Section& s : sections_)
+        noms << s.nom;
     return noms;
 }
 
 QStringList TFichierIni::ReadSection(const QString& section) const {
     QStringList cles;
     if (const Section* s = trouve(section))
-        for (const Entree& e : s->entrees) cles << e.cle;
+        for (const Entree& e : s->entrees)
+            cles << e.cle;
     return cles;
 }
 

@@ -30,8 +30,7 @@ public:
     // "1"/"0"; any non-zero integer is true; text that is no integer gives the default.
     [[nodiscard]] bool ReadBool(const QString& section, const QString& cle, bool defaut) const;
     // Read with "," or "." as decimal mark; unreadable text gives the default.
-    [[nodiscard]] double ReadFloat(const QString& section, const QString& cle,
-                                   double defaut) const;
+    [[nodiscard]] double ReadFloat(const QString& section, const QString& cle, double defaut) const;
 
     void WriteString(const QString& section, const QString& cle, const QString& valeur);
     void WriteInteger(const QString& section, const QString& cle, qint32 valeur);

@@ -68,7 +68,8 @@ private Q_SLOTS:
         QVERIFY(f.PanelTemps->isVisible());
         QVERIFY(f.EnregistreBtn->isEnabled());
         QVERIFY(f.PleinEcranBtn->isEnabled());
-        for (QToolButton* b : {f.RepereBtn, f.UndoBtn, f.StopBtn, f.ResetBtn, f.KalventoSaveBtn, f.CopyBtn})
+        for (QToolButton* b :
+             {f.RepereBtn, f.UndoBtn, f.StopBtn, f.ResetBtn, f.KalventoSaveBtn, f.CopyBtn})
             QVERIFY2(!b->isEnabled(), qPrintable(b->text()));
         QVERIFY(!visibleDansBarre(f.ToolBar1, f.BuretteBtn));
         QVERIFY(!visibleDansBarre(f.ToolBar2, f.AideBtn)); // no help beside the test
@@ -90,13 +91,17 @@ private Q_SLOTS:
         QTest::addColumn<int>("voies");
         QTest::addColumn<int>("intervalle");
         QTest::addColumn<bool>("actif");
-        QTest::newRow("en cours, min plus grand") << maTemps << eaEnCours << 2 << 5 << 1 << 5000 << true;
+        QTest::newRow("en cours, min plus grand")
+            << maTemps << eaEnCours << 2 << 5 << 1 << 5000 << true;
         QTest::newRow("en cours, deltat") << maTemps << eaEnCours << 2 << 1 << 1 << 2000 << true;
         QTest::newRow("attente") << maTemps << eaAttente << 7 << 3 << 2 << 3000 << true;
-        QTest::newRow("maitre en cours") << maAppareilMaitre << eaEnCours << 4 << 1 << 1 << 1000 << false;
-        QTest::newRow("maitre attente") << maAppareilMaitre << eaAttente << 4 << 2 << 1 << 2000 << false;
+        QTest::newRow("maitre en cours")
+            << maAppareilMaitre << eaEnCours << 4 << 1 << 1 << 1000 << false;
+        QTest::newRow("maitre attente")
+            << maAppareilMaitre << eaAttente << 4 << 2 << 1 << 2000 << false;
         QTest::newRow("burette") << maBuretteTelmira << eaEnCours << 4 << 1 << 1 << 1000 << true;
-        QTest::newRow("burette lente") << maBuretteTelmira << eaEnCours << 4 << 2 << 1 << 2000 << true;
+        QTest::newRow("burette lente")
+            << maBuretteTelmira << eaEnCours << 4 << 2 << 1 << 2000 << true;
         QTest::newRow("sans voie") << maTemps << eaAttente << 1 << 1 << 0 << 1000 << false;
         QTest::newRow("none") << maIncrement << eaNone << 1 << 1 << 3 << 1000 << false;
         QTest::newRow("increment") << maIncrement << eaIncrement << 9 << 2 << 3 << 2000 << true;
@@ -209,9 +214,10 @@ private Q_SLOTS:
         {
             const auto r = ouvreReglages();
             r->setValue("AppareilRecent/Nombre", "9");
-            const QStringList noms = {"Heito", "alpha", "WTW 197", "", "Beta", "ALPHA",
-                                      "Sartorius", "Orion Star (pH)", "Zeta"};
-            for (int i = 0; i < noms.size(); ++i) r->setValue("AppareilRecent/N" + QString::number(i), noms[i]);
+            const QStringList noms = {"Heito", "alpha",     "WTW 197",         "",    "Beta",
+                                      "ALPHA", "Sartorius", "Orion Star (pH)", "Zeta"};
+            for (int i = 0; i < noms.size(); ++i)
+                r->setValue("AppareilRecent/N" + QString::number(i), noms[i]);
             r->setValue("AppareilRecent/Liste", "0");
             r->setValue("FichierTrace/Index", "4");
         }
@@ -222,7 +228,7 @@ private Q_SLOTS:
             TCinetiqueMain f;
             // Sorted without regard to case, duplicates and empty names dropped.
             QCOMPARE(f.OldAppareilAcq, QStringList({"alpha", "Beta", "Heito", "Orion Star (pH)",
-                                                     "Sartorius", "WTW 197", "Zeta"}));
+                                                    "Sartorius", "WTW 197", "Zeta"}));
             QCOMPARE(f.indexFichierTrace, 4);
             f.OldAppareilAcq.append(QStringLiteral("Zz dernier"));
             QCOMPARE(f.OldAppareilAcq.size(), 8);
@@ -255,9 +261,11 @@ private Q_SLOTS:
 
     void aideDansLeTitre() {
         TCinetiqueMain f;
-        QStatusTipEvent avec(QStringLiteral("Pour enregistrer la valeur, valider par la touche entrée"));
+        QStatusTipEvent avec(
+            QStringLiteral("Pour enregistrer la valeur, valider par la touche entrée"));
         QApplication::sendEvent(&f, &avec);
-        QCOMPARE(f.windowTitle(), QStringLiteral("Pour enregistrer la valeur, valider par la touche entrée"));
+        QCOMPARE(f.windowTitle(),
+                 QStringLiteral("Pour enregistrer la valeur, valider par la touche entrée"));
         QStatusTipEvent sans{QString()};
         QApplication::sendEvent(&f, &sans);
         QCOMPARE(f.windowTitle(), QStringLiteral("Acquisition par appareils à sortie Telmira"));
@@ -288,13 +296,15 @@ private Q_SLOTS:
         TCinetiqueMain f;
         f.show();
         QVERIFY(QTest::qWaitForWindowActive(&f));
-        for (QWidget* edition : {static_cast<QWidget*>(f.DureeEdit), static_cast<QWidget*>(f.DeltatSE)}) {
+        for (QWidget* edition :
+             {static_cast<QWidget*>(f.DureeEdit), static_cast<QWidget*>(f.DeltatSE)}) {
             auto* ligne = qobject_cast<QLineEdit*>(edition);
             if (!ligne) ligne = edition->findChild<QLineEdit*>();
             ligne->clear();
             edition->setFocus();
             QTRY_VERIFY(edition->hasFocus());
-            const Qt::KeyboardModifiers mods = Qt::ControlModifier | (majuscule ? Qt::ShiftModifier : Qt::NoModifier);
+            const Qt::KeyboardModifiers mods =
+                Qt::ControlModifier | (majuscule ? Qt::ShiftModifier : Qt::NoModifier);
             QTest::keyClick(edition, Qt::Key(touche), mods);
             if (edition == f.DureeEdit) QTEST(ligne->text(), "tape");
         }

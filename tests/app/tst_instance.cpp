@@ -24,7 +24,8 @@ private Q_SLOTS:
         QSignalSpy argument(&premiere, &TInstanceUnique::argumentRecu);
 
         TInstanceUnique seconde(dossier.path());
-        QVERIFY(!seconde.VerifieInstanceUnique({QStringLiteral("/tmp/dosage pH é.tm2"), QStringLiteral("autre")}));
+        QVERIFY(!seconde.VerifieInstanceUnique(
+            {QStringLiteral("/tmp/dosage pH é.tm2"), QStringLiteral("autre")}));
         QTRY_COMPARE(argument.size(), 1);
         QCOMPARE(argument.first().first().toString(), QStringLiteral("/tmp/dosage pH é.tm2"));
         QCOMPARE(restaure.size(), 1);
@@ -37,7 +38,8 @@ private Q_SLOTS:
         // Only this user can reach the channel.
         const QFileInfo canal(premiere.nomCanal());
         QVERIFY(canal.exists());
-        QCOMPARE(canal.permissions() & (QFile::ReadOther | QFile::WriteOther | QFile::ReadGroup | QFile::WriteGroup),
+        QCOMPARE(canal.permissions() &
+                     (QFile::ReadOther | QFile::WriteOther | QFile::ReadGroup | QFile::WriteGroup),
                  QFile::Permissions());
     }
 
@@ -67,7 +69,8 @@ private Q_SLOTS:
         env.insert("XDG_CONFIG_HOME", maison.filePath("config"));
         env.insert("QT_QPA_PLATFORM", "offscreen");
         QDir(maison.path()).mkpath("run");
-        QFile::setPermissions(maison.filePath("run"), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+        QFile::setPermissions(maison.filePath("run"),
+                              QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
 
         QProcess premiere;
         premiere.setProcessEnvironment(env);
@@ -93,7 +96,8 @@ private Q_SLOTS:
         QVERIFY(premiere.waitForFinished(5000));
         QCOMPARE(premiere.exitStatus(), QProcess::NormalExit);
         QCOMPARE(premiere.exitCode(), 0);
-        const QSettings ecrits(maison.filePath("config/Telmira/Telmira.conf"), QSettings::IniFormat);
+        const QSettings ecrits(maison.filePath("config/Telmira/Telmira.conf"),
+                               QSettings::IniFormat);
         QCOMPARE(ecrits.value("AppareilRecent/Nombre").toString(), QStringLiteral("0"));
         QCOMPARE(ecrits.value("AppareilRecent/Liste").toString(), QStringLiteral("1"));
     }

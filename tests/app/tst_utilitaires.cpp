@@ -49,18 +49,30 @@ private Q_SLOTS:
         QTest::addColumn<double>("x");
         QTest::addColumn<QString>("nombre");
         QTest::addColumn<QString>("court");
-        QTest::newRow("2.5") << 2.5 << "2.5" << "2#5";
-        QTest::newRow("pi") << 3.14159 << "3.14159" << "3#14";
-        QTest::newRow("zero") << 0.0 << "0" << "0";
-        QTest::newRow("negatif") << -12.5 << "-12.5" << "-12#5";
-        QTest::newRow("entier") << 120.0 << "120" << "120";
-        QTest::newRow("grand") << 12345678.0 << "1.234568E07" << "1#23E7";
-        QTest::newRow("petit") << 0.0000015 << "1.5E-06" << "1#5E-6";
-        QTest::newRow("limite fixe") << 0.00001 << "0.00001" << "0#00001";
-        QTest::newRow("tres petit") << 1.5e-11 << "1.5E-11" << "1#5E-11";
-        QTest::newRow("tres grand") << 2e12 << "2E12" << "2E12";
-        QTest::newRow("arrondi") << 999.96 << "999.96" << "1E3";
-        QTest::newRow("nan") << NaN << " " << " ";
+        QTest::newRow("2.5") << 2.5 << "2.5"
+                             << "2#5";
+        QTest::newRow("pi") << 3.14159 << "3.14159"
+                            << "3#14";
+        QTest::newRow("zero") << 0.0 << "0"
+                              << "0";
+        QTest::newRow("negatif") << -12.5 << "-12.5"
+                                 << "-12#5";
+        QTest::newRow("entier") << 120.0 << "120"
+                                << "120";
+        QTest::newRow("grand") << 12345678.0 << "1.234568E07"
+                               << "1#23E7";
+        QTest::newRow("petit") << 0.0000015 << "1.5E-06"
+                               << "1#5E-6";
+        QTest::newRow("limite fixe") << 0.00001 << "0.00001"
+                                     << "0#00001";
+        QTest::newRow("tres petit") << 1.5e-11 << "1.5E-11"
+                                    << "1#5E-11";
+        QTest::newRow("tres grand") << 2e12 << "2E12"
+                                    << "2E12";
+        QTest::newRow("arrondi") << 999.96 << "999.96"
+                                 << "1E3";
+        QTest::newRow("nan") << NaN << " "
+                             << " ";
     }
     void formats() {
         QFETCH(double, x);
@@ -132,7 +144,8 @@ private Q_SLOTS:
         QCOMPARE(codes, QByteArray("\x96pk\x8e"));
         QCOMPARE(ValeurChiffre(QLatin1Char('7')), 7);
         QCOMPARE(ValeurChiffre(QLatin1Char('x')), 0);
-        QCOMPARE(AvecBarreFinale(QStringLiteral("/home/eleve/Data")), QStringLiteral("/home/eleve/Data/"));
+        QCOMPARE(AvecBarreFinale(QStringLiteral("/home/eleve/Data")),
+                 QStringLiteral("/home/eleve/Data/"));
         QCOMPARE(AvecBarreFinale(QStringLiteral("/")), QStringLiteral("/"));
         QCOMPARE(AvecBarreFinale(QString()), QString());
     }
@@ -140,9 +153,11 @@ private Q_SLOTS:
     void codePage() {
         // Every byte survives the trip through text, and "°C" is the byte 0xB0.
         QByteArray tous;
-        for (int i = 0; i < 256; ++i) tous.append(char(i));
+        for (int i = 0; i < 256; ++i)
+            tous.append(char(i));
         QCOMPARE(versCp1252(depuisCp1252(tous)), tous);
-        QCOMPARE(versCp1252(QStringLiteral("°C €")), QByteArray("\xb0" "C \x80"));
+        QCOMPARE(versCp1252(QStringLiteral("°C €")), QByteArray("\xb0"
+                                                                "C \x80"));
         QCOMPARE(versCp1252(QStringLiteral("σ😀")), QByteArray("??"));
     }
 };

@@ -18,7 +18,8 @@ private Q_SLOTS:
                                  "[Appareil A]\r\n"
                                  "Baud=9600\r\n"
                                  "  Mini = -0,3\r\n"
-                                 "Unit\xe9=\xb0" "C\r\n"
+                                 "Unit\xe9=\xb0"
+                                 "C\r\n"
                                  "sans egal\r\n"
                                  "Baud=1200\n"
                                  "Vide=\r"
@@ -35,7 +36,8 @@ private Q_SLOTS:
         QVERIFY(ini.ValueExists("Appareil A", "Vide"));
         QCOMPARE(ini.ReadString("Appareil A", "Vide", "x"), QString());
         QCOMPARE(ini.ReadBool("Appareil A", "Fixe", false), true);
-        QCOMPARE(ini.ReadSection("Appareil A"), QStringList({"Baud", "Mini", "Unité", "Vide", "Fixe"}));
+        QCOMPARE(ini.ReadSection("Appareil A"),
+                 QStringList({"Baud", "Mini", "Unité", "Vide", "Fixe"}));
         QCOMPARE(ini.ReadString("Index", "0", ""), QStringLiteral("Appareil A"));
         QCOMPARE(ini.ReadString("Absente", "0", "defaut"), QStringLiteral("defaut"));
     }
@@ -64,10 +66,12 @@ private Q_SLOTS:
             TFichierIni ini;
             ini.WriteFloat("S", "X", 0.002);
             ini.WriteFloat("S", "Y", -1);
-            QCOMPARE(ini.ReadString("S", "X", ""), virgule ? QStringLiteral("0,002") : QStringLiteral("0.002"));
+            QCOMPARE(ini.ReadString("S", "X", ""),
+                     virgule ? QStringLiteral("0,002") : QStringLiteral("0.002"));
             QCOMPARE(ini.ReadString("S", "Y", ""), QStringLiteral("-1"));
             // Either mark reads back, whatever the locale.
-            const TFichierIni autre = TFichierIni::depuisOctets("[S]\r\nA=0,5\r\nB=0.5\r\nC=NAN\r\n");
+            const TFichierIni autre =
+                TFichierIni::depuisOctets("[S]\r\nA=0,5\r\nB=0.5\r\nC=NAN\r\n");
             QCOMPARE(autre.ReadFloat("S", "A", 0), 0.5);
             QCOMPARE(autre.ReadFloat("S", "B", 0), 0.5);
             QCOMPARE(autre.ReadFloat("S", "C", 9), 9.0);
@@ -104,7 +108,8 @@ private Q_SLOTS:
     void contenuAbime() {
         // Junk, NUL bytes, huge lines and lines without "=" read as what can be made of them.
         QByteArray junk;
-        for (int i = 0; i < 20000; ++i) junk.append(char((i * 7919) % 256));
+        for (int i = 0; i < 20000; ++i)
+            junk.append(char((i * 7919) % 256));
         junk += "\r\n[S]\r\n" + QByteArray(200000, 'x') + "\r\nK=" + QByteArray(100000, 'y') +
                 "\r\n[\r\n]\r\n[]\r\n=sans cle\r\n";
         const TFichierIni ini = TFichierIni::depuisOctets(junk);
