@@ -36,7 +36,12 @@ TCinetiqueMain::TCinetiqueMain(QWidget* parent) : QMainWindow(parent) {
     MajBaseDeTemps();
 }
 
-TCinetiqueMain::~TCinetiqueMain() = default;
+TCinetiqueMain::~TCinetiqueMain() {
+    // Hiding the children while the window dies moves the focus and fires their
+    // signals (editingFinished...): none may reach a half-destroyed window.
+    for (QObject* enfant : findChildren<QObject*>())
+        enfant->disconnect(this);
+}
 
 bool TCinetiqueMain::event(QEvent* e) {
     if (e->type() == QEvent::StatusTip) ShowHint(static_cast<QStatusTipEvent*>(e)->tip());

@@ -39,6 +39,13 @@ public:
     void SuspendAcq();
     void RepriseAcq();
     void MajBaseDeTemps();
+    void AjusteBaseDeTemps();
+    void DureeSBUpClick();
+    void DureeSBDownClick();
+    void DeltatSEChange();
+    void DureeEditExit();
+    // Shows sample i in its grid row (i + 2).
+    void AfficheLigneGrille(int i);
     void RedessineOscillo();
 
     // A second start handed this argument over; a later set-up loader acts on it.

@@ -11,6 +11,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QRegularExpressionValidator>
 #include <QSpinBox>
 #include <QStatusBar>
 #include <QTableWidget>
@@ -161,12 +162,19 @@ void TCinetiqueMain::CreePanelTemps() {
     fleches->addWidget(DureeSBUp);
     fleches->addWidget(DureeSBDown);
     ligne->addLayout(fleches);
+    connect(DureeSBUp, &QToolButton::clicked, this, &TCinetiqueMain::DureeSBUpClick);
+    connect(DureeSBDown, &QToolButton::clicked, this, &TCinetiqueMain::DureeSBDownClick);
+    connect(DureeEdit, &QLineEdit::editingFinished, this, &TCinetiqueMain::DureeEditExit);
+    // The characters a duration is typed with.
+    DureeEdit->setValidator(new QRegularExpressionValidator(
+        QRegularExpression(QStringLiteral("[0-9: %'.imnsµ]*")), DureeEdit));
     ligne->addSpacing(16);
     DeltaLabel = new QLabel(PanelTemps);
     ligne->addWidget(DeltaLabel);
     DeltatSE = new QSpinBox(PanelTemps);
     DeltatSE->setObjectName(QStringLiteral("DeltatSE"));
     DeltatSE->setRange(1, 60);
+    connect(DeltatSE, &QSpinBox::valueChanged, this, &TCinetiqueMain::DeltatSEChange);
     ligne->addWidget(DeltatSE);
     ligne->addSpacing(16);
     NombreLabel = new QLabel(PanelTemps);

@@ -296,8 +296,11 @@ private Q_SLOTS:
         TCinetiqueMain f;
         f.show();
         QVERIFY(QTest::qWaitForWindowActive(&f));
-        for (QWidget* edition :
-             {static_cast<QWidget*>(f.DureeEdit), static_cast<QWidget*>(f.DeltatSE)}) {
+        // Any edit box takes the letter; the duration box only takes duration characters.
+        auto* libre = new QLineEdit(f.PanelTemps);
+        libre->show();
+        for (QWidget* edition : {static_cast<QWidget*>(libre), static_cast<QWidget*>(f.DureeEdit),
+                                 static_cast<QWidget*>(f.DeltatSE)}) {
             auto* ligne = qobject_cast<QLineEdit*>(edition);
             if (!ligne) ligne = edition->findChild<QLineEdit*>();
             ligne->clear();
@@ -306,7 +309,7 @@ private Q_SLOTS:
             const Qt::KeyboardModifiers mods =
                 Qt::ControlModifier | (majuscule ? Qt::ShiftModifier : Qt::NoModifier);
             QTest::keyClick(edition, Qt::Key(touche), mods);
-            if (edition == f.DureeEdit) QTEST(ligne->text(), "tape");
+            if (edition == libre) QTEST(ligne->text(), "tape");
         }
         qApp->removeEventFilter(&filtre);
     }
