@@ -284,11 +284,13 @@ void Tunite::AdUnite(QChar op, const Tunite& Ug, const Tunite& Ud) {
 }
 
 void Tunite::MulUnite(QChar op, const Tunite& U0, int puiss) {
-    if (!U0.Correct || !Correct) {
+    // Only U0 is an operand: this unit's previous value is replaced.
+    if (!U0.Correct) {
         Correct = false;
         return;
     }
     const Tunite source = U0; // U0 may be this unit
+    Correct = true;
     if (op == QLatin1Char('*')) {
         Puissance = borne(source.Puissance * puiss);
         for (int k = 0; k < 7; ++k)

@@ -1,0 +1,96 @@
+#pragma once
+
+#include "instruments/appareil.h"
+
+#include <QByteArray>
+#include <QString>
+#include <QStringList>
+#include <memory>
+#include <vector>
+
+class TFichierIni;
+
+// An owning list of descriptions: removing an element, Clear and the destructor free them.
+// Pointers handed out stay valid until their element leaves the list.
+class TlisteAppareil {
+public:
+    TlisteAppareil() = default;
+    TlisteAppareil(const TlisteAppareil&) = delete;
+    TlisteAppareil& operator=(const TlisteAppareil&) = delete;
+    TlisteAppareil(TlisteAppareil&&) = default;
+    TlisteAppareil& operator=(TlisteAppareil&&) = default;
+
+    // Returns the index of the new element.
+    int Add(std::unique_ptr<Tappareil> appareil);
+    [[nodiscard]] Tappareil* First() const;
+    [[nodiscard]] Tappareil* Last() const;
+    void Expand() { elements_.reserve(elements_.size() * 2 + 4); }
+    // -1 when the description is not in the list.
+    [[nodiscard]] int IndexOf(const Tappareil* appareil) const;
+    void Insert(int index, std::unique_ptr<Tappareil> appareil);
+    // Frees the description; returns its former index, -1 when it was not in the list.
+    int Remove(const Tappareil* appareil);
+    void Delete(int index);
+    // Takes the description out of the list without freeing it.
+    [[nodiscard]] std::unique_ptr<Tappareil> Extract(const Tappareil* appareil);
+    // nullptr outside 0..Count()-1.
+    [[nodiscard]] Tappareil* Get(int index) const;
+    [[nodiscard]] Tappareil* Items(int index) const { return Get(index); }
+    [[nodiscard]] Tappareil* operator[](int index) const { return Get(index); }
+    // Replaces (and frees) the description at index.
+    void Put(int index, std::unique_ptr<Tappareil> appareil);
+    [[nodiscard]] int Count() const { return int(elements_.size()); }
+    [[nodiscard]] bool isEmpty() const { return elements_.empty(); }
+    void Clear() { elements_.clear(); }
+    // Sorts by NomAppareil in ascending order of character codes; equal names keep their order.
+    void TriParNom();
+
+    [[nodiscard]] auto begin() const { return elements_.begin(); }
+    [[nodiscard]] auto end() const { return elements_.end(); }
+
+private:
+    std::vector<std::unique_ptr<Tappareil>> elements_;
+};
+
+// The list of ready-made descriptions and the lists read from another device file.
+// The program has one (moduleAppareils()); tests build their own on a private path.
+class TModuleAppareils {
+public:
+    explicit TModuleAppareils(QString nomFichier);
+
+    // Reads the device file, or the built-in catalogue when the file does not exist.
+    // False, after the message "Impossible : <path> non trouvé", when the source lists no
+    // description: the program cannot go on and its entry ends it.
+    [[nodiscard]] bool ChargeAppareils();
+    // Writes listeAppareil into the device file; false when the file could not be written.
+    [[nodiscard]] bool SauveAppareils() const;
+    void ChargeAppareilsImport(const QString& nomFichier);
+    // First description whose name equals nom exactly; nullptr when none.
+    [[nodiscard]] Tappareil* ChercheAppareil(const QString& nom) const;
+    void TriListeAppareil();
+    void TriListeImport();
+    // The source ChargeAppareils reads: the device file, else the built-in catalogue.
+    // The burette reads its "BuretteTelmira" section from it.
+    [[nodiscard]] TFichierIni sourceAppareils() const;
+
+    QString nomFichierAppareil;
+    TlisteAppareil listeAppareil;
+    QStringList listeGrandeur;
+    TlisteAppareil listeAppareilImport;
+    QStringList listeGrandeurImport;
+    bool listeAppRecente = false;
+};
+
+// The program's instrument module, created on first use with cheminFichierAppareil().
+TModuleAppareils& moduleAppareils();
+// Replaces the module (tests); returns the previous one.
+std::unique_ptr<TModuleAppareils> installeModuleAppareils(std::unique_ptr<TModuleAppareils> module);
+
+// The executable's path with ".INI" for its extension; in the user's data folder (created when
+// needed) when the program's folder cannot be written.
+[[nodiscard]] QString cheminFichierAppareil();
+// The bytes of the built-in catalogue (Windows-1252, CR LF).
+[[nodiscard]] QByteArray catalogueEmbarque();
+// The corrections every description gets when it is read from a device file: the quantity's
+// name in lower case and its usual spelling, and the Greek symbols the ANSI file cannot hold.
+void NormaliseGrandeur(Tappareil& appareil);
