@@ -3,6 +3,7 @@
 #include "app/signaux.h"
 #include "app/utilitaires.h"
 #include "display/cinetiquemain.h"
+#include "instruments/listeappareil.h"
 
 #include <QApplication>
 
@@ -12,6 +13,9 @@ int main(int argc, char* argv[]) {
     QApplication::setApplicationName(QStringLiteral("telmira"));
 
     PrepareDossierDonnees();
+    // Without any instrument description the program has nothing to offer: the loader has
+    // said why, and the program ends.
+    if (!moduleAppareils().ChargeAppareils()) return 1;
 
     TInstanceUnique instance;
     const QStringList arguments = application.arguments().mid(1);

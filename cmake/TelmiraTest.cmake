@@ -1,7 +1,8 @@
 # telmira_add_test(nom source...) : one QtTest executable registered with CTest,
 # run on the offscreen platform with private settings and data folders.
 function(telmira_add_test nom)
-    add_executable(${nom} ${ARGN})
+    # Every test may play an instrument on a pseudo-terminal.
+    add_executable(${nom} ${ARGN} ${PROJECT_SOURCE_DIR}/tests/commun/terminalsimule.h)
     target_link_libraries(${nom} PRIVATE telmira_core Qt6::Test)
     add_test(NAME ${nom} COMMAND ${nom})
     set_tests_properties(${nom} PROPERTIES
