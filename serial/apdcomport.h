@@ -1,0 +1,190 @@
+#pragma once
+
+#include <QByteArray>
+#include <QObject>
+#include <QString>
+#include <deque>
+#include <functional>
+#include <memory>
+#include <stdexcept>
+
+class QSerialPort;
+
+// Raised by a port that cannot be opened, written or read.
+class EAPDException : public std::runtime_error {
+public:
+    explicit EAPDException(const QString& message)
+        : std::runtime_error(message.toStdString()), texte_(message) {}
+    [[nodiscard]] const QString& texte() const { return texte_; }
+
+private:
+    QString texte_;
+};
+
+enum TParity : quint8 { pNone, pOdd, pEven, pMark, pSpace };
+enum THWFlowOptions : quint8 { hwfUseDTR, hwfUseRTS, hwfRequireDSR, hwfRequireCTS };
+enum TSWFlowOptions : quint8 { swfNone, swfReceive, swfTransmit, swfBoth };
+enum TTraceLogState : quint8 {
+    tlOff,
+    tlOn,
+    tlDump,
+    tlAppend,
+    tlClear,
+    tlPause,
+    tlAppendAndContinue
+};
+
+// A set of THWFlowOptions.
+class THWFlowOptionSet {
+public:
+    constexpr THWFlowOptionSet() = default;
+    constexpr THWFlowOptionSet(std::initializer_list<THWFlowOptions> options) {
+        for (auto o : options)
+            bits_ |= quint8(1u << o);
+    }
+    [[nodiscard]] constexpr bool contains(THWFlowOptions o) const { return bits_ & (1u << o); }
+    [[nodiscard]] constexpr bool isEmpty() const { return bits_ == 0; }
+    constexpr bool operator==(const THWFlowOptionSet&) const = default;
+
+private:
+    quint8 bits_ = 0;
+};
+
+class TApdComPort;
+// Data-available handler: CP is the port that has bytes waiting (nullptr for the replayed
+// printout of the port binding), Count how many can be taken with GetChar.
+using TTriggerAvailEvent = std::function<void(TApdComPort* CP, quint16 Count)>;
+
+// One serial port: its line settings, opening and closing, sending, received bytes handed
+// over one at a time, the data-available event, and an optional trace and log of the traffic.
+// Everything runs on the thread that owns the object (the user-interface thread): the device is
+// watched by the event loop, so the handler always runs there and is never re-entered.
+class TApdComPort : public QObject {
+    Q_OBJECT
+public:
+    static constexpr int tailleTampon = 4096;
+
+    explicit TApdComPort(quint16 comNumber = 1, QObject* parent = nullptr);
+    ~TApdComPort() override;
+
+    [[nodiscard]] quint16 ComNumber() const { return ComNumber_; }
+    void setComNumber(quint16 n) { ComNumber_ = n; }
+
+    [[nodiscard]] qint32 Baud() const { return Baud_; }
+    void setBaud(qint32 baud);
+    [[nodiscard]] TParity Parity() const { return Parity_; }
+    void setParity(TParity parite);
+    [[nodiscard]] quint16 DataBits() const { return DataBits_; }
+    void setDataBits(quint16 bits);
+    [[nodiscard]] quint16 StopBits() const { return StopBits_; }
+    void setStopBits(quint16 bits);
+    [[nodiscard]] THWFlowOptionSet HWFlowOptions() const { return HWFlowOptions_; }
+    void setHWFlowOptions(THWFlowOptionSet options);
+    [[nodiscard]] TSWFlowOptions SWFlowOptions() const { return SWFlowOptions_; }
+    void setSWFlowOptions(TSWFlowOptions options);
+
+    [[nodiscard]] bool Open() const;
+    // Raises EAPDException when the device cannot be opened or set; the port then stays closed.
+    void setOpen(bool ouvrir);
+    [[nodiscard]] bool AutoOpen() const { return AutoOpen_; }
+    void setAutoOpen(bool a) { AutoOpen_ = a; }
+    [[nodiscard]] qint32 Tag() const { return Tag_; }
+    void setTag(qint32 t) { Tag_ = t; }
+
+    // The device path the port opened, or would open now.
+    [[nodiscard]] QString cheminDevice() const;
+
+    // Queues every byte for sending; does not wait for them to leave.
+    void PutString(const QByteArray& S);
+    [[nodiscard]] bool CharReady();
+    // The oldest waiting byte; EAPDException when none is waiting.
+    quint8 GetChar();
+    void FlushInBuffer();
+    // Waits (without dispatching events) until the queued bytes have left, at most delaiMs.
+    bool attendEmission(int delaiMs);
+    [[nodiscard]] int octetsEnAttente() const { return int(recus_.size() - lus_); }
+
+    [[nodiscard]] const TTriggerAvailEvent& OnTriggerAvail() const { return OnTriggerAvail_; }
+    void setOnTriggerAvail(TTriggerAvailEvent gestionnaire);
+
+    [[nodiscard]] TTraceLogState Tracing() const { return Tracing_; }
+    void setTracing(TTraceLogState etat);
+    [[nodiscard]] TTraceLogState Logging() const { return Logging_; }
+    void setLogging(TTraceLogState etat);
+    [[nodiscard]] const QString& TraceName() const { return TraceName_; }
+    void setTraceName(const QString& nom) { TraceName_ = nom; }
+    [[nodiscard]] const QString& LogName() const { return LogName_; }
+    void setLogName(const QString& nom) { LogName_ = nom; }
+    [[nodiscard]] quint32 TraceSize() const { return TraceSize_; }
+    void setTraceSize(quint32 taille);
+    [[nodiscard]] quint32 LogSize() const { return LogSize_; }
+    void setLogSize(quint32 taille);
+
+    // The text the dump writes; public for the tests.
+    [[nodiscard]] QByteArray texteTrace() const;
+    [[nodiscard]] QByteArray texteLog() const;
+
+private:
+    void appliqueReglages();
+    void verifieReglage(bool reussi, const char* quoi);
+    void arrivee();
+    void tire();
+    void prevoitSignal();
+    void signale();
+    void trace(bool emission, const QByteArray& octets);
+    void log(const QString& texte);
+    void demarreEnregistrements();
+
+    quint16 ComNumber_;
+    qint32 Baud_ = 19200;
+    TParity Parity_ = pNone;
+    quint16 DataBits_ = 8;
+    quint16 StopBits_ = 1;
+    THWFlowOptionSet HWFlowOptions_;
+    TSWFlowOptions SWFlowOptions_ = swfNone;
+    bool AutoOpen_ = false;
+    qint32 Tag_;
+    TTriggerAvailEvent OnTriggerAvail_;
+    TTraceLogState Tracing_ = tlOff;
+    TTraceLogState Logging_ = tlOff;
+    QString TraceName_;
+    QString LogName_;
+    quint32 TraceSize_ = 32000;
+    quint32 LogSize_ = 64000;
+
+    std::unique_ptr<QSerialPort> port_;
+    QString cheminOuvert_;
+    // Received bytes: recus_[lus_..] are waiting.
+    QByteArray recus_;
+    qsizetype lus_ = 0;
+    bool dansGestionnaire_ = false;
+    bool signalPrevu_ = false;
+    bool arriveePendantGestionnaire_ = false;
+
+    struct Passage {
+        bool emission;
+        QByteArray octets;
+    };
+    bool traceActive_ = false;
+    bool logActive_ = false;
+    std::deque<Passage> trace_;
+    quint32 tailleTrace_ = 0;
+    std::deque<QString> log_;
+};
+
+// Ticks of 55 ms counted from the program's millisecond clock.
+struct EventTimer {
+    qint32 StartTicks = 0;
+    qint32 ExpireTicks = 0;
+};
+
+inline constexpr qint32 tickMs = 55;
+// The largest tick count whose milliseconds fit a signed 32-bit integer.
+inline constexpr qint32 maxTicks = 39045157;
+
+[[nodiscard]] qint32 tickCourant();
+void StartTickTimer(EventTimer& T, qint32 Ticks);
+[[nodiscard]] bool TickTimerExpired(const EventTimer& T);
+// Waits Ticks ticks. With PumpMessages the wait runs inside the event loop (events are handled,
+// a quit request ends it at once and the application still quits); without, it only sleeps.
+void WaitTicks(qint32 Ticks, bool PumpMessages);

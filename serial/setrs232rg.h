@@ -1,0 +1,16 @@
+#pragma once
+
+#include "serial/voiesserie.h"
+
+#include <QList>
+
+class QGroupBox;
+
+// The numbers of the ports that exist, in increasing order.
+[[nodiscard]] QList<int> PortsExistants();
+
+// Fills a group box with one radio button "COM<n>" per existing port, selects the one of
+// comDefault (else the first) and records in NumeroCom[k] the port of item k - 1.
+void SetRS232RG(QGroupBox* RG, int comDefault, TNumeroCom& NumeroCom);
+// The selected item of a group filled by SetRS232RG; -1 when none.
+[[nodiscard]] int indexRS232RG(const QGroupBox* RG);
