@@ -1,7 +1,6 @@
 #include "display/cinetiquemain.h"
 
 #include "app/horloge.h"
-#include "settings/reglages.h"
 
 #include <QAction>
 #include <QCoreApplication>
@@ -33,8 +32,6 @@ void TCinetiqueMain::CreeEtatAcquisition() {
     AppelKalvento = false;
     CodeBeep = 0;
     InstantDebut = heureDuJour();
-
-    indexFichierTrace = ouvreReglages()->value(QStringLiteral("FichierTrace/Index"), 0).toInt();
 
     for (QGroupBox* cadre : PanelVoies->findChildren<QGroupBox*>(Qt::FindDirectChildrenOnly)) {
         bool ok = false;

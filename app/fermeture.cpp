@@ -63,6 +63,11 @@ bool TCinetiqueMain::FormClose() {
         EcritReglages();
     } catch (const std::exception&) {
     }
+    try {
+        voiesSerie->LibereVoies(
+            std::span<Tappareil* const>(AppareilAcq.data(), std::size_t(graphe.NbreVoies)));
+    } catch (const std::exception&) {
+    }
     return true;
 }
 

@@ -24,6 +24,9 @@ QString cheminAide() {
 } // namespace
 
 TCinetiqueMain::TCinetiqueMain(QWidget* parent) : QMainWindow(parent) {
+    // The port table comes first: it advances the rotating trace index.
+    voiesSerie = std::make_unique<TVoiesSerie>(
+        [this](TApdComPort* CP, quint16 Count) { TriggerAvail(CP, Count); }, this);
     CreeControles();
     // The "Aide" button shows only when the help topics are there.
     const bool avecAide = !cheminAide().isEmpty();
@@ -31,6 +34,7 @@ TCinetiqueMain::TCinetiqueMain(QWidget* parent) : QMainWindow(parent) {
         if (ToolBar2->widgetForAction(a) == AideBtn) a->setVisible(avecAide);
     DeltaLabel->setText(QStringLiteral("δt(s)"));
     CreeEtatAcquisition();
+    indexFichierTrace = voiesSerie->indexFichierTrace;
     LitReglages();
     AdapteEcran(this);
     MajBaseDeTemps();

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "display/graphe.h"
+#include "serial/voiesserie.h"
 
 #include <QMainWindow>
 #include <QStringList>
@@ -27,7 +28,8 @@ enum TEtatAcquisition { eaEnCours, eaTerminee, eaAttente, eaNone, eaIncrement, e
 
 // The main window, which is also the acquisition engine. Its methods live in several files:
 // display/fenetre.cpp (controls and layout), acquisition/etat.cpp (acquisition state),
-// acquisition/tempsbase.cpp (time base), app/fermeture.cpp (settings and close).
+// acquisition/tempsbase.cpp (time base), acquisition/cycle.cpp (request/answer cycle),
+// app/fermeture.cpp (settings and close).
 class TCinetiqueMain : public QMainWindow {
     Q_OBJECT
 
@@ -47,6 +49,9 @@ public:
     // Shows sample i in its grid row (i + 2).
     void AfficheLigneGrille(int i);
     void RedessineOscillo();
+
+    // Data-available handler of every port (CP absent for the built-in printout replay).
+    void TriggerAvail(TApdComPort* CP, quint16 Count);
 
     // A second start handed this argument over; a later set-up loader acts on it.
     void ArgumentRecu(const QString& argument);
@@ -83,6 +88,8 @@ public:
     qint32 CodeBeep = 0;
 
     Tgraphe graphe;
+    // The 50 port objects and the binding of instruments to them.
+    std::unique_ptr<TVoiesSerie> voiesSerie;
     QString argumentTransmis;
 
     // Controls the engine drives.

@@ -229,7 +229,9 @@ private Q_SLOTS:
             // Sorted without regard to case, duplicates and empty names dropped.
             QCOMPARE(f.OldAppareilAcq, QStringList({"alpha", "Beta", "Heito", "Orion Star (pH)",
                                                     "Sartorius", "WTW 197", "Zeta"}));
-            QCOMPARE(f.indexFichierTrace, 4);
+            // The port table advances the stored index: each run traces to new files.
+            QCOMPARE(f.indexFichierTrace, 5);
+            QCOMPARE(f.voiesSerie->voieSerieCin(1)->TraceName(), QStringLiteral("telmira_1e.trc"));
             f.OldAppareilAcq.append(QStringLiteral("Zz dernier"));
             QCOMPARE(f.OldAppareilAcq.size(), 8);
             f.graphe.NbreVoies = 2;
@@ -256,7 +258,7 @@ private Q_SLOTS:
         }
         TCinetiqueMain f;
         QVERIFY(f.OldAppareilAcq.isEmpty());
-        QCOMPARE(f.indexFichierTrace, 0);
+        QCOMPARE(f.indexFichierTrace, 1);
     }
 
     void aideDansLeTitre() {
