@@ -5,6 +5,7 @@
 #include "serial/tableports.h"
 
 #include <QCoreApplication>
+#include <QDeadlineTimer>
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QFile>
@@ -19,7 +20,11 @@
 
 #ifdef Q_OS_UNIX
 #include <sys/ioctl.h>
+#include <sys/stat.h>
 #include <termios.h>
+#endif
+#ifdef Q_OS_LINUX
+#include <sys/sysmacros.h>
 #endif
 
 namespace {
@@ -50,8 +55,33 @@ QSerialPort::FlowControl versFlux(THWFlowOptionSet hw, TSWFlowOptions sw) {
 QString horodatage() {
     const double jour = horloge().maintenant();
     const double fraction = jour - std::floor(jour);
-    return QTime::fromMSecsSinceStartOfDay(int(fraction * 86400000.0) % 86400000)
+    // Rounded: a day fraction seldom holds a whole millisecond exactly.
+    return QTime::fromMSecsSinceStartOfDay(int(std::llround(fraction * 86400000.0) % 86400000))
         .toString(QStringLiteral("HH:mm:ss.zzz"));
+}
+
+bool pseudoTerminal(int fd) {
+#ifdef Q_OS_LINUX
+    // The majors of the UNIX 98 pseudo-terminal slaves.
+    struct stat etat {};
+    if (fd < 0 || ::fstat(fd, &etat) != 0 || !S_ISCHR(etat.st_mode)) return false;
+    const auto majeur = major(etat.st_rdev);
+    return majeur >= 136 && majeur <= 143;
+#else
+    Q_UNUSED(fd);
+    return false;
+#endif
+}
+
+// A device that went away fails every request; one whose output queue is only full does not.
+bool peripheriquePresent(int fd) {
+#ifdef Q_OS_UNIX
+    termios t{};
+    return fd >= 0 && ::tcgetattr(fd, &t) == 0;
+#else
+    Q_UNUSED(fd);
+    return false;
+#endif
 }
 
 bool ecritFichier(const QString& nom, const QByteArray& contenu) {
@@ -80,25 +110,31 @@ QString TApdComPort::cheminDevice() const {
     return Open() ? cheminOuvert_ : cheminPort(ComNumber_);
 }
 
-void TApdComPort::verifieReglage(bool reussi, const char* quoi) {
+void TApdComPort::verifieReglage(bool reussi, const QString& quoi) {
     if (reussi) return;
     const QString erreur = port_->errorString();
     port_->clearError();
-    throw EAPDException(QStringLiteral("COM%1 : réglage %2 refusé (%3)")
-                            .arg(ComNumber_)
-                            .arg(QLatin1String(quoi), erreur));
+    throw EAPDException(
+        QStringLiteral("COM%1 : réglage %2 refusé (%3)").arg(ComNumber_).arg(quoi, erreur));
 }
 
 void TApdComPort::appliqueReglages() {
     if (!Open()) return;
-    verifieReglage(port_->setBaudRate(Baud_), "vitesse");
-    verifieReglage(port_->setDataBits(QSerialPort::DataBits(qBound<int>(5, DataBits_, 8))),
-                   "bits de données");
-    verifieReglage(port_->setParity(versParite(Parity_)), "parité");
+    // A pseudo-terminal always carries 8-bit bytes without parity (the driver forces it): an
+    // instrument played there at 7E1 is still reached.
+    const bool pty = pseudoTerminal(int(port_->handle()));
+    const auto tolere = [this, pty](bool reussi) {
+        if (!reussi && pty) port_->clearError();
+        return reussi || pty;
+    };
+    verifieReglage(port_->setBaudRate(Baud_), QStringLiteral("vitesse"));
+    verifieReglage(tolere(port_->setDataBits(QSerialPort::DataBits(qBound<int>(5, DataBits_, 8)))),
+                   QStringLiteral("bits de données"));
+    verifieReglage(tolere(port_->setParity(versParite(Parity_))), QStringLiteral("parité"));
     verifieReglage(port_->setStopBits(StopBits_ >= 2 ? QSerialPort::TwoStop : QSerialPort::OneStop),
-                   "bits de stop");
+                   QStringLiteral("bits de stop"));
     verifieReglage(port_->setFlowControl(versFlux(HWFlowOptions_, SWFlowOptions_)),
-                   "contrôle de flux");
+                   QStringLiteral("contrôle de flux"));
 }
 
 void TApdComPort::setBaud(qint32 baud) {
@@ -135,7 +171,8 @@ void TApdComPort::setOpen(bool ouvrir) {
         port_->disconnect(this);
         port_->close();
         port_.release()->deleteLater();
-        recus_.clear();
+        // A handler running under a nested event still takes the bytes it was told of.
+        recus_ = recus_.mid(lus_, promis_);
         lus_ = 0;
         return;
     }
@@ -162,14 +199,30 @@ void TApdComPort::setOpen(bool ouvrir) {
     if (versFlux(HWFlowOptions_, SWFlowOptions_) != QSerialPort::HardwareControl)
         port_->setRequestToSend(true);
     port_->clearError();
-    recus_.clear();
+    recus_ = recus_.mid(lus_, promis_);
     lus_ = 0;
     connect(port_.get(), &QSerialPort::readyRead, this, &TApdComPort::arrivee);
     connect(port_.get(), &QSerialPort::errorOccurred, this, [this](QSerialPort::SerialPortError e) {
         if (e == QSerialPort::NoError || !port_) return;
         log(QStringLiteral("Erreur : %1").arg(port_->errorString()));
-        // A device that went away (adapter unplugged) would otherwise keep signalling.
-        if (e == QSerialPort::ResourceError) setOpen(false);
+        // A device that went away (adapter unplugged, far end of a pseudo-terminal closed) fails
+        // every read: the port closes. A full output queue (a line held by flow control) is a
+        // resource error too while we write: the port stays open, the bytes wait in the buffer.
+        const bool present = peripheriquePresent(int(port_->handle()));
+        bool garde = true;
+        if (e == QSerialPort::ResourceError)
+            garde = enEmission_ && present;
+        else if (e == QSerialPort::ReadError)
+            garde = present;
+        if (garde)
+            port_->clearError();
+        else
+            QMetaObject::invokeMethod(
+                this,
+                [this, qui = port_.get()] {
+                    if (port_.get() == qui) setOpen(false);
+                },
+                Qt::QueuedConnection);
     });
     demarreEnregistrements();
     log(QStringLiteral("Ouverture de %1 : %2 bauds, %3 bits, parité %4, %5 stop")
@@ -186,30 +239,58 @@ void TApdComPort::PutString(const QByteArray& S) {
     if (!Open() && AutoOpen_) setOpen(true);
     if (!Open())
         throw EAPDException(QStringLiteral("COM%1 : écriture sur un port fermé").arg(ComNumber_));
-    if (S.isEmpty()) return;
-    trace(true, S);
     log(QStringLiteral("Émission de %1 octets").arg(S.size()));
-    if (port_->write(S) != S.size())
-        throw EAPDException(QStringLiteral("COM%1 : écriture refusée (%2)")
-                                .arg(ComNumber_)
-                                .arg(port_->errorString()));
+    const Emission emission(enEmission_);
+    for (qsizetype fait = 0; fait < S.size();) {
+        if (!Open())
+            throw EAPDException(
+                QStringLiteral("COM%1 : port fermé pendant l'émission").arg(ComNumber_));
+        if (port_->bytesToWrite() >= tailleTampon) attendPlace();
+        const qsizetype morceau = qMin(S.size() - fait, tailleTampon - port_->bytesToWrite());
+        const QByteArray octets = S.mid(fait, morceau);
+        if (port_->write(octets) != morceau)
+            throw EAPDException(QStringLiteral("COM%1 : écriture refusée (%2)")
+                                    .arg(ComNumber_)
+                                    .arg(port_->errorString()));
+        trace(true, octets);
+        // Handed to the driver now: the caller may wait without handling events.
+        port_->flush();
+        fait += morceau;
+    }
+}
+
+// The transmit buffer is full only when the line does not take bytes (flow control held, or a
+// far end that does not read); the time of a full buffer at the line speed is given to it.
+void TApdComPort::attendPlace() {
+    const qint64 delai =
+        std::clamp<qint64>(Baud_ > 0 ? 20000 * qint64(tailleTampon) / Baud_ : 1000, 500, 10000);
+    QElapsedTimer chrono;
+    chrono.start();
+    while (Open() && port_->bytesToWrite() >= tailleTampon && chrono.elapsed() < delai)
+        port_->waitForBytesWritten(int(qMax<qint64>(1, delai - chrono.elapsed())));
+    if (!Open() || port_->bytesToWrite() >= tailleTampon) {
+        log(QStringLiteral("Tampon d'émission plein"));
+        throw EAPDException(
+            QStringLiteral("COM%1 : émission bloquée, tampon d'émission plein").arg(ComNumber_));
+    }
 }
 
 bool TApdComPort::attendEmission(int delaiMs) {
     if (!Open()) return true;
+    const Emission emission(enEmission_);
     QElapsedTimer chrono;
     chrono.start();
-    while (port_->bytesToWrite() > 0 && chrono.elapsed() < delaiMs)
+    while (Open() && port_->bytesToWrite() > 0 && chrono.elapsed() < delaiMs)
         port_->waitForBytesWritten(int(qMax<qint64>(1, delaiMs - chrono.elapsed())));
 #ifdef Q_OS_UNIX
     // Then what the driver still holds; a pseudo-terminal's other side may never read, so this
     // is bounded too.
     int enFile = 0;
-    while (chrono.elapsed() < delaiMs && ::ioctl(port_->handle(), TIOCOUTQ, &enFile) == 0 &&
-           enFile > 0)
+    while (Open() && chrono.elapsed() < delaiMs &&
+           ::ioctl(int(port_->handle()), TIOCOUTQ, &enFile) == 0 && enFile > 0)
         QThread::msleep(2);
 #endif
-    return port_->bytesToWrite() == 0;
+    return !Open() || port_->bytesToWrite() == 0;
 }
 
 bool TApdComPort::CharReady() {
@@ -221,6 +302,7 @@ quint8 TApdComPort::GetChar() {
     if (!CharReady())
         throw EAPDException(QStringLiteral("COM%1 : aucun octet reçu en attente").arg(ComNumber_));
     const auto octet = quint8(recus_[lus_++]);
+    if (promis_ > 0) --promis_;
     if (lus_ == recus_.size()) {
         recus_.clear();
         lus_ = 0;
@@ -230,8 +312,9 @@ quint8 TApdComPort::GetChar() {
 
 void TApdComPort::FlushInBuffer() {
     if (!Open()) return;
-    qsizetype perdus = octetsEnAttente();
-    recus_.clear();
+    // The bytes told to a handler still running (a flush from an event it let through) are its.
+    qsizetype perdus = octetsEnAttente() - promis_;
+    recus_ = recus_.mid(lus_, promis_);
     lus_ = 0;
     perdus += port_->readAll().size();
     port_->clear(QSerialPort::Input);
@@ -240,24 +323,26 @@ void TApdComPort::FlushInBuffer() {
 
 // Moves what the device delivered into the receive buffer, up to its capacity; the rest waits
 // in the driver (and holds the instrument back when flow control is on).
-void TApdComPort::tire() {
-    if (!Open()) return;
+qsizetype TApdComPort::tire() {
+    if (!Open()) return 0;
     if (lus_ > 0) {
         recus_.remove(0, lus_);
         lus_ = 0;
     }
     const qint64 place = tailleTampon - recus_.size();
-    if (place <= 0 || port_->bytesAvailable() <= 0) return;
+    if (place <= 0 || port_->bytesAvailable() <= 0) return 0;
     const QByteArray octets = port_->read(place);
-    if (octets.isEmpty()) return;
+    if (octets.isEmpty()) return 0;
     recus_.append(octets);
     trace(false, octets);
     log(QStringLiteral("Réception de %1 octets").arg(octets.size()));
+    return octets.size();
 }
 
+// Only new bytes are announced: a handler that leaves bytes waiting hears of them again with
+// the next arrival, not in a loop.
 void TApdComPort::arrivee() {
-    tire();
-    if (octetsEnAttente() > 0) prevoitSignal();
+    if (tire() > 0) prevoitSignal();
 }
 
 // The handler is called from a queued call, never from within QSerialPort's readyRead: that
@@ -265,7 +350,7 @@ void TApdComPort::arrivee() {
 // see its answer arrive.
 void TApdComPort::prevoitSignal() {
     if (dansGestionnaire_) {
-        arriveePendantGestionnaire_ = true;
+        reannonce_ = true;
         return;
     }
     if (signalPrevu_) return;
@@ -275,7 +360,7 @@ void TApdComPort::prevoitSignal() {
 
 void TApdComPort::signale() {
     signalPrevu_ = false;
-    if (dansGestionnaire_ || !OnTriggerAvail_) return;
+    if (dansGestionnaire_ || !OnTriggerAvail_ || !Open()) return;
     tire();
     const int attente = octetsEnAttente();
     if (attente <= 0) return;
@@ -285,13 +370,18 @@ void TApdComPort::signale() {
     log(QStringLiteral("Données disponibles : %1 octets").arg(count));
     QPointer<TApdComPort> garde(this);
     dansGestionnaire_ = true;
-    arriveePendantGestionnaire_ = false;
+    reannonce_ = false;
+    promis_ = count;
     struct Fin {
         QPointer<TApdComPort>& p;
         ~Fin() {
             if (!p) return;
             p->dansGestionnaire_ = false;
-            if (p->arriveePendantGestionnaire_ && p->octetsEnAttente() > 0) p->prevoitSignal();
+            p->promis_ = 0;
+            // Bytes the full buffer held back come in now that the handler made room.
+            const bool nouveaux = p->tire() > 0;
+            if ((nouveaux || p->reannonce_) && p->octetsEnAttente() > 0) p->prevoitSignal();
+            p->reannonce_ = false;
         }
     } fin{garde};
     gestionnaire(this, count);
@@ -417,16 +507,6 @@ QByteArray TApdComPort::texteLog() const {
     return texte;
 }
 
-namespace {
-// Tick counts run from 0 to 4294967295 / 55 and then start again at 0.
-constexpr qint64 periodeTicks = qint64(0xFFFFFFFFu) / tickMs + 1;
-
-qint64 ticksEcoules(const EventTimer& T) {
-    const qint64 ecart = (qint64(tickCourant()) - T.StartTicks) % periodeTicks;
-    return ecart < 0 ? ecart + periodeTicks : ecart;
-}
-} // namespace
-
 qint32 tickCourant() {
     return qint32(horloge().millisecondes() / quint32(tickMs));
 }
@@ -436,27 +516,36 @@ void StartTickTimer(EventTimer& T, qint32 Ticks) {
     T.ExpireTicks = T.StartTicks + qMin(Ticks, maxTicks);
 }
 
-// Counted as ticks elapsed since the start, so the wrap of the clock changes nothing.
-bool TickTimerExpired(const EventTimer& T) {
-    return ticksEcoules(T) > qint64(T.ExpireTicks) - T.StartTicks;
+namespace {
+// Milliseconds since the start tick began, in the clock's own 32-bit arithmetic: exact across
+// the wrap, where a tick count would jump (the last tick before the wrap is shorter).
+qint64 msEcoulees(const EventTimer& T) {
+    return quint32(horloge().millisecondes() - quint32(T.StartTicks) * quint32(tickMs));
 }
 
-namespace {
+// The current tick passes the expiry tick once this much time has gone from the start tick.
+qint64 msDuree(const EventTimer& T) {
+    return (qint64(T.ExpireTicks) - T.StartTicks + 1) * tickMs;
+}
+
 // Milliseconds until the timer expires, at most one tick so that a clock moved by a test is
 // noticed soon.
 int msRestantes(const EventTimer& T) {
-    const qint64 ticks = qint64(T.ExpireTicks) - T.StartTicks + 1 - ticksEcoules(T);
-    const qint64 ms = ticks * tickMs - qint64(horloge().millisecondes() % quint32(tickMs));
-    return int(std::clamp<qint64>(ms, 1, tickMs));
+    return int(std::clamp<qint64>(msDuree(T) - msEcoulees(T), 1, tickMs));
 }
 } // namespace
+
+bool TickTimerExpired(const EventTimer& T) {
+    return msEcoulees(T) >= msDuree(T);
+}
 
 void WaitTicks(qint32 Ticks, bool PumpMessages) {
     if (Ticks < 1) return;
     EventTimer T;
     StartTickTimer(T, Ticks);
-    while (!TickTimerExpired(T)) {
-        const int ms = msRestantes(T);
+    const QDeadlineTimer borne((qint64(qMin(Ticks, maxTicks)) + 1) * tickMs, Qt::PreciseTimer);
+    while (!TickTimerExpired(T) && !borne.hasExpired()) {
+        const int ms = int(qMin<qint64>(msRestantes(T), qMax<qint64>(1, borne.remainingTime())));
         if (!PumpMessages || !QCoreApplication::instance()) {
             QThread::msleep(ulong(ms));
             continue;

@@ -58,7 +58,9 @@ using TTriggerAvailEvent = std::function<void(TApdComPort* CP, quint16 Count)>;
 // One serial port: its line settings, opening and closing, sending, received bytes handed
 // over one at a time, the data-available event, and an optional trace and log of the traffic.
 // Everything runs on the thread that owns the object (the user-interface thread): the device is
-// watched by the event loop, so the handler always runs there and is never re-entered.
+// watched by that thread's event loop, so the handler always runs there, is never re-entered for
+// one port, and the Count bytes it is told of stay there for GetChar until it returns (a flush
+// or a close made meanwhile, from a nested event, spares them).
 class TApdComPort : public QObject {
     Q_OBJECT
 public:
@@ -94,7 +96,9 @@ public:
     // The device path the port opened, or would open now.
     [[nodiscard]] QString cheminDevice() const;
 
-    // Queues every byte for sending; does not wait for them to leave.
+    // Queues every byte for sending and hands them to the driver at once; does not wait for
+    // them to leave. Waits only while more than the transmit buffer is pending (a line held by
+    // flow control), and raises EAPDException when it stays full.
     void PutString(const QByteArray& S);
     [[nodiscard]] bool CharReady();
     // The oldest waiting byte; EAPDException when none is waiting.
@@ -126,9 +130,10 @@ public:
 
 private:
     void appliqueReglages();
-    void verifieReglage(bool reussi, const char* quoi);
+    void verifieReglage(bool reussi, const QString& quoi);
     void arrivee();
-    void tire();
+    qsizetype tire();
+    void attendPlace();
     void prevoitSignal();
     void signale();
     void trace(bool emission, const QByteArray& octets);
@@ -158,8 +163,21 @@ private:
     QByteArray recus_;
     qsizetype lus_ = 0;
     bool dansGestionnaire_ = false;
+    // Set while we write: a full output queue is then no reason to close.
+    bool enEmission_ = false;
+    struct Emission {
+        bool& drapeau;
+        bool avant;
+        explicit Emission(bool& d) : drapeau(d), avant(d) { drapeau = true; }
+        ~Emission() { drapeau = avant; }
+        Emission(const Emission&) = delete;
+        Emission& operator=(const Emission&) = delete;
+    };
     bool signalPrevu_ = false;
-    bool arriveePendantGestionnaire_ = false;
+    // An announcement asked for while the handler ran; it is made once the handler returns.
+    bool reannonce_ = false;
+    // Bytes announced to the running handler and not yet taken.
+    qsizetype promis_ = 0;
 
     struct Passage {
         bool emission;
@@ -185,6 +203,8 @@ inline constexpr qint32 maxTicks = 39045157;
 [[nodiscard]] qint32 tickCourant();
 void StartTickTimer(EventTimer& T, qint32 Ticks);
 [[nodiscard]] bool TickTimerExpired(const EventTimer& T);
-// Waits Ticks ticks. With PumpMessages the wait runs inside the event loop (events are handled,
-// a quit request ends it at once and the application still quits); without, it only sleeps.
+// Waits Ticks ticks of the program's clock. With PumpMessages the wait runs inside the event
+// loop (events are handled, a quit request ends it at once and the application still quits);
+// without, it only sleeps. Real time bounds the wait too, so that a clock a test holds still
+// cannot keep it for ever: it ends after Ticks + 1 ticks of real time at the latest.
 void WaitTicks(qint32 Ticks, bool PumpMessages);

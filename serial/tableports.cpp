@@ -43,6 +43,10 @@ bool PortExiste(int n) {
     struct stat etat {};
     if (::stat(nom.constData(), &etat) != 0 || !S_ISCHR(etat.st_mode)) return false;
     const int fd = ::open(nom.constData(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+    // "Access denied" is what QSerialPort reports as PermissionError: no right on the device
+    // (EACCES, EPERM) or a device another program opened exclusively (EBUSY). A device held
+    // only through a lock file opens here, so it counts as existing too; the port object's own
+    // open then meets the lock and is refused.
     if (fd < 0) return errno == EACCES || errno == EPERM || errno == EBUSY;
     const bool terminal = ::isatty(fd);
     ::close(fd);
