@@ -1,6 +1,7 @@
 #include "display/cinetiquemain.h"
 
 #include "app/utilitaires.h"
+#include "display/oscillo.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -24,6 +25,8 @@ QString cheminAide() {
 } // namespace
 
 TCinetiqueMain::TCinetiqueMain(QWidget* parent) : QMainWindow(parent) {
+    // Before any control asks for a font by name.
+    InstallePolices();
     // The port table comes first: it advances the rotating trace index.
     voiesSerie = std::make_unique<TVoiesSerie>(
         [this](TApdComPort* CP, quint16 Count) { TriggerAvail(CP, Count); }, this);
@@ -34,6 +37,7 @@ TCinetiqueMain::TCinetiqueMain(QWidget* parent) : QMainWindow(parent) {
         if (ToolBar2->widgetForAction(a) == AideBtn) a->setVisible(avecAide);
     DeltaLabel->setText(QStringLiteral("δt(s)"));
     CreeEtatAcquisition();
+    ConnecteCommandes();
     indexFichierTrace = voiesSerie->indexFichierTrace;
     LitReglages();
     AdapteEcran(this);

@@ -53,6 +53,34 @@ public:
     // Data-available handler of every port (CP absent for the built-in printout replay).
     void TriggerAvail(TApdComPort* CP, quint16 Count);
 
+    // Request/answer cycle and recording
+    // Binds every channel to its port, prepares the abscissa and the grid, and enters the
+    // resting state of the mode.
+    void InitAttente();
+    void TimerTimer();
+    void TraiteReponse();
+    void TraiteReponseMaitre();
+    void ConfirmeDepassement(indiceVoie v);
+    // Moves the cursor marks to the current values; posted by the answer processing.
+    void PlaceCurseurs();
+    void EnregistrePoint();
+    void EnregistreClavier();
+    // A character typed in the keyboard box: false when it is to be discarded; Enter (CR)
+    // validates the entry.
+    bool ClavierEditKeyPress(QChar Key);
+    void ValideClavierBtnClick();
+    void EnregistreBtnClick();
+    void ToolButton3Click();
+    void UndoBtnClick();
+    void StopBtnClick();
+    void ResetBtnClick();
+    void EcritSecours();
+    // Answers longer than this keep only their tail, so that a flooding instrument cannot
+    // make the received text grow without bound.
+    static constexpr int tailleMaxChaineLue = 4096;
+    // Sends the samples to the analysis program when an acquisition it asked for ends.
+    std::function<void()> EnvoieDonneesKalvento;
+
     // A second start handed this argument over; a later set-up loader acts on it.
     void ArgumentRecu(const QString& argument);
 
@@ -139,6 +167,22 @@ public:
     // Mode shown by the mode button.
     void AfficheModeAcq();
 
+    // Plot and window
+    // Builds the plot area (its zoom buttons over it); the window keeps it in Oscillo.
+    QWidget* CreeOscillo(QWidget* parent);
+    void OscilloPaint();
+    void OscilloMouseDown(int X, int Y);
+    void OscilloMouseMove(int X, int Y);
+    void OscilloMouseUp(int X, int Y);
+    void OscilloClick();
+    void XUpDownChangingEx(bool haut);
+    void YUpDownChangingEx(bool haut);
+    void PleinEcranBtnClick();
+    void DispositionVoies();
+    void FormResize();
+    class TUpDown* XUpDown = nullptr;
+    class TUpDown* YUpDown = nullptr;
+
 Q_SIGNALS:
     void argumentTransmisChange(const QString& argument);
 
@@ -157,4 +201,27 @@ private:
     bool FormClose();
     void EcritReglages();
     void ShowHint(const QString& hint);
+
+    // Request/answer cycle and recording
+    void ConnecteCommandes();
+    void LiePanneauxVoies();
+    void PrepareGrille();
+    void Interroge(int v);
+    void DecodeVoie(int v);
+    void AfficheStabilite();
+    void PosteCurseurs();
+    void FinAcquisition();
+    void ActiveCommandesSelonPoints();
+    void PlaceCellule(int ligne, int colonne, const QString& texte);
+    void VideLignesGrille(int premiere);
+    void DefileGrille(int ligne);
+    void ValideEntreeClavier();
+    // Requests waiting for their pause, and questions open: no new cycle starts meanwhile.
+    int envoisEnAttente_ = 0;
+    int questionsOuvertes_ = 0;
+    bool curseursPrevus_ = false;
+    // The backup failure is told once until a write succeeds again.
+    bool erreurSecoursSignalee_ = false;
+    // The rows already in the backup table, formatted once.
+    QByteArray lignesSecours_;
 };

@@ -56,13 +56,7 @@ void TCinetiqueMain::CreeControles() {
     rangee->setSpacing(2);
     CreeGrille();
     rangee->addWidget(PanelGrid);
-    Oscillo = new QWidget(centre);
-    Oscillo->setObjectName(QStringLiteral("Oscillo"));
-    Oscillo->setAutoFillBackground(true);
-    QPalette blanc = Oscillo->palette();
-    blanc.setColor(QPalette::Window, Qt::white);
-    Oscillo->setPalette(blanc);
-    Oscillo->setMinimumSize(200, 150);
+    Oscillo = CreeOscillo(centre);
     rangee->addWidget(Oscillo, 1);
     CreePanelVoies();
     rangee->addWidget(PanelVoies);

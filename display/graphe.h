@@ -2,17 +2,111 @@
 
 #include "display/monde.h"
 
+#include <QColor>
+#include <QFont>
+#include <QList>
 #include <QRect>
+#include <QString>
+#include <functional>
 
-// The plot and the sample store; one per main window. The drawing itself comes with the plot.
+class QImage;
+class QPainter;
+
+// What the abscissa of the samples is when an instrument sends on its own.
+enum TabscisseMaitre { amTemps, amIndex, amVoie0 };
+
+// Mouse drag on an axis.
+enum Tcurseur { curSelect, curYmax, curXmax };
+
+// A marker at an abscissa; its text goes out with the data, it is not drawn.
+struct Trepere {
+    double Valeur = 0;
+    QString Text;
+};
+
+// Pixel rectangle with exclusive Right and Bottom, as the plot's rules count them.
+struct Trectangle {
+    int Left = 0;
+    int Top = 0;
+    int Right = 0;
+    int Bottom = 0;
+    static Trectangle depuis(const QRect& r) {
+        return {r.left(), r.top(), r.left() + r.width(), r.top() + r.height()};
+    }
+};
+
+// Colours of the channels, shared by the plot and the channel panels.
+QColor CouleurVoie(int v);
+
+// The plot and the sample store; one per main window.
 class Tgraphe {
 public:
     static constexpr int MaxVoies = 9;
 
-    int NbreVoies = 0;  // channels in use, 0..9
-    int NbrePoints = 0; // samples recorded
+    qint32 dimPoint = 0;
+    // Surface drawn on, set by the window before drawing; not owned. Incremental drawings
+    // outside a full redraw open their own painter on it.
+    QImage* Canvas = nullptr;
+    // The surface's font: the margins are measured from it.
+    QFont Police;
+    bool quadrillage = true;
     bool avecLigne = false;
     Tmonde mondeX;
     Tmonde mondeY[MaxVoies];
+    QList<Trepere> ListeRepere;
+    int NbrePoints = 0; // samples recorded
+    int NbreReg = 0;
+    int NbreVoies = 0; // channels in use, 0..9
+    Trectangle LimiteCourbe;
     QRect LimiteFenetre;
+    qint32 marge = 0;
+    qint32 largCarac = 0;
+    qint32 hautCarac = 0;
+    TabscisseMaitre AbscisseMaitre = amTemps;
+    indiceVoie voieMaitre = 0;
+    Tcurseur curseur = curSelect;
+    qint32 xCurseur = 0;
+    qint32 yCurseur = 0;
+    bool loupeAuto = false;
+    // Called after a drawing made between two paints, so that the window shows it.
+    std::function<void()> surfaceModifiee;
+
+    void CalculMonde();
+    // Pixels of a value pair; -1 for a NaN value, both -1 when the mapping fails.
+    void WindowXY(double x, double y, int v, int& xi, int& yi) const;
+    // Values of a pixel pair; both NaN when the mapping fails.
+    void MondeXY(int xi, int yi, int v, double& x, double& y) const;
+    void DrawG();
+    void DrawAxis();
+    void TraceCourbe(int v);
+    void TracePoint(int v, int i);
+    void TraceRepere(const Trepere& repere);
+    void AjouteRepere(const QString& texte, double valeur);
+    void TraceCurseurs();
+    [[nodiscard]] bool isAxeX(int x, int y) const;
+    [[nodiscard]] bool isAxeY(int x, int y) const;
+    void changeEchelleX(int xn, int xo);
+    void changeEchelleY(int yn, int yo);
+    void LineG(int x1, int y1, int x2, int y2);
+    // Graduation label and title of an axis after its setDelta. The labels are divided by
+    // the axis' power of ten only when the title shows the prefix.
+    [[nodiscard]] static QString Etiquette(const Tmonde& m, double t);
+    [[nodiscard]] static QString TitreAxe(const Tmonde& m);
+
+private:
+    enum Ancre { ancreGauche, ancreCentre, ancreDroite };
+
+    // Runs a drawing on the open painter, or on a painter of its own opened on Canvas.
+    template <class F> void dessine(F&& dessin);
+    void ecrit(int x, int y, const QString& texte);
+    void crayon(const QColor& couleur, Qt::PenStyle style = Qt::SolidLine, int largeur = 1);
+    void carre(int xi, int yi);
+    void axeX();
+    void axeGauche();
+    void axeDroit();
+    void ligneZero(int v);
+
+    QPainter* peintre_ = nullptr;
+    Ancre ancre_ = ancreGauche;
+    QColor couleurTexte_;
 };

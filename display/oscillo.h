@@ -1,0 +1,62 @@
+#pragma once
+
+#include <QImage>
+#include <QWidget>
+
+class QToolButton;
+class TCinetiqueMain;
+
+// The plot area. Its pixels live in a backing image that the plot also draws on between
+// paints (a new sample, the cursor crosses, a marker); a paint asked by the toolkit or by the
+// program redraws everything from the store, a paint after such a drawing only shows it.
+class TOscillo : public QWidget {
+    Q_OBJECT
+
+public:
+    TOscillo(TCinetiqueMain* fenetre, QWidget* parent);
+
+    QImage image;
+    // Gives the image the widget's size in device pixels; the old pixels are dropped.
+    void prepareImage();
+    // Shows the image as it is now, at once.
+    void montreImage();
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
+
+private:
+    TCinetiqueMain* fenetre_;
+    bool montreSeul_ = false;
+};
+
+// Two arrow buttons of a zoom: `changingEx(true)` for up (right on a horizontal one).
+class TUpDown : public QWidget {
+    Q_OBJECT
+
+public:
+    TUpDown(Qt::Orientation orientation, QWidget* parent);
+    QToolButton* haut = nullptr;
+    QToolButton* bas = nullptr;
+
+Q_SIGNALS:
+    void changingEx(bool versLeHaut);
+};
+
+// Geometry of the multimeter view, in pixels.
+struct TDispositionMultimetre {
+    int hauteurPanneau = 0;
+    int policeValeur = 0;
+    int policeTitre = 0;
+    int hautValeur = 0;
+    int gaucheIndicateur = 0;
+};
+[[nodiscard]] TDispositionMultimetre DispositionMultimetre(int hauteurZone, int largeurFenetre,
+                                                           int nbreVoies);
+
+// Fonts the windows ask for by their Windows names get metric-compatible free substitutes
+// when the system lacks them. Called before the first window is built.
+void InstallePolices();
