@@ -1,6 +1,8 @@
 #include "app/dialogues.h"
 
 #include <QApplication>
+#include <QFileDialog>
+#include <QFileInfo>
 #include <QInputDialog>
 #include <QMessageBox>
 
@@ -27,6 +29,22 @@ public:
             QInputDialog::getText(parentActif(), titre, invite, QLineEdit::Normal, valeur, &ok);
         if (ok) valeur = lu;
         return ok;
+    }
+    QString choisitFichier(bool enregistrer, const QString& titre, const QString& filtre,
+                           const QString& extensionDefaut, const QString& nomInitial) override {
+        // "caption|pattern|caption|pattern" becomes Qt's "caption;;caption".
+        const QStringList morceaux = filtre.split(QLatin1Char('|'));
+        QStringList filtres;
+        for (qsizetype i = 0; i < morceaux.size(); i += 2)
+            filtres << morceaux[i];
+        QFileDialog boite(parentActif(), titre, QFileInfo(nomInitial).path(),
+                          filtres.join(QStringLiteral(";;")));
+        boite.setAcceptMode(enregistrer ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
+        boite.setFileMode(enregistrer ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
+        boite.setDefaultSuffix(extensionDefaut.toLower());
+        if (!nomInitial.isEmpty()) boite.selectFile(nomInitial);
+        if (boite.exec() != QDialog::Accepted || boite.selectedFiles().isEmpty()) return {};
+        return boite.selectedFiles().constFirst();
     }
 };
 

@@ -17,6 +17,11 @@ public:
     virtual bool confirme(const QString& texte) = 0;
     // Returns false when the box is cancelled.
     virtual bool saisie(const QString& titre, const QString& invite, QString& valeur) = 0;
+    // Open or save file box. `filtre` pairs captions and patterns with "|"
+    // ("Kalvento (*.kw3)|*.kw3|..."); `extensionDefaut` (without the dot) is added to a name
+    // typed without one. Returns the chosen path, empty when the box is cancelled.
+    virtual QString choisitFichier(bool enregistrer, const QString& titre, const QString& filtre,
+                                   const QString& extensionDefaut, const QString& nomInitial) = 0;
 };
 
 Dialogues& dialogues();
@@ -39,7 +44,18 @@ public:
         valeur = saisies.takeFirst();
         return true;
     }
+    QString choisitFichier(bool enregistrer, const QString& titre, const QString& filtre,
+                           const QString& extensionDefaut, const QString& nomInitial) override {
+        Q_UNUSED(enregistrer);
+        Q_UNUSED(filtre);
+        Q_UNUSED(extensionDefaut);
+        Q_UNUSED(nomInitial);
+        vus << titre;
+        return fichiers.isEmpty() ? QString() : fichiers.takeFirst();
+    }
     QStringList vus;
     QList<bool> reponses;
     QStringList saisies;
+    // Paths the file boxes return, in order (cancel when empty).
+    QStringList fichiers;
 };
