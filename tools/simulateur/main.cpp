@@ -33,6 +33,10 @@ public:
         return false;
     }
     bool saisie(const QString&, const QString&, QString&) override { return false; }
+    QString choisitFichier(bool, const QString&, const QString&, const QString&,
+                           const QString&) override {
+        return {};
+    }
 };
 
 int tubeSignal[2] = {-1, -1};
