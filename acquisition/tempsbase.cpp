@@ -111,18 +111,9 @@ void TCinetiqueMain::DureeEditExit() {
 }
 
 void TCinetiqueMain::AfficheLigneGrille(int i) {
-    const auto place = [this](int ligne, int colonne, const QString& texte) {
-        if (ligne >= Grid->rowCount()) Grid->setRowCount(ligne + 16);
-        QTableWidgetItem* cellule = Grid->item(ligne, colonne);
-        if (!cellule) {
-            cellule = new QTableWidgetItem;
-            Grid->setItem(ligne, colonne, cellule);
-        }
-        cellule->setText(texte);
-    };
-    place(i + 2, 0, FormatGeneral(graphe.mondeX.valeur[i], 7, 2, separateurDecimal()));
+    PlaceCellule(i + 2, 0, FormatGeneral(graphe.mondeX.valeur[i], 7, 2, separateurDecimal()));
     for (int v = 0; v < graphe.NbreVoies; ++v) {
         const double x = graphe.mondeY[v].valeur[i];
-        place(i + 2, v + 1, AppareilAcq[v] ? AppareilAcq[v]->FormatApp(x) : FormatNombre(x));
+        PlaceCellule(i + 2, v + 1, AppareilAcq[v] ? AppareilAcq[v]->FormatApp(x) : FormatNombre(x));
     }
 }
