@@ -6,6 +6,7 @@
 #include "instruments/listeappareil.h"
 
 #include <QApplication>
+#include <QTimer>
 
 int main(int argc, char* argv[]) {
     QApplication application(argc, argv);
@@ -37,5 +38,10 @@ int main(int argc, char* argv[]) {
     TSignauxArret signaux;
     QObject::connect(&signaux, &TSignauxArret::arretDemande, &fenetre, &QWidget::close);
     fenetre.show();
+    // A tm2 file named on the command line is loaded once the window is up.
+    if (!arguments.isEmpty()) {
+        const QString argument = arguments.first();
+        QTimer::singleShot(0, &fenetre, [&fenetre, argument] { fenetre.ChargeArgument(argument); });
+    }
     return application.exec();
 }

@@ -38,6 +38,8 @@ TCinetiqueMain::TCinetiqueMain(QWidget* parent) : QMainWindow(parent) {
     DeltaLabel->setText(QStringLiteral("δt(s)"));
     CreeEtatAcquisition();
     ConnecteCommandes();
+    ConnecteConfig();
+    ConnecteDonnees();
     indexFichierTrace = voiesSerie->indexFichierTrace;
     LitReglages();
     AdapteEcran(this);
@@ -62,4 +64,5 @@ void TCinetiqueMain::ArgumentRecu(const QString& argument) {
     if (QClipboard* presse = QGuiApplication::clipboard()) presse->setText(argument);
     argumentTransmis = argument;
     Q_EMIT argumentTransmisChange(argument);
+    ChargeArgument(argument);
 }

@@ -81,7 +81,7 @@ public:
     // Sends the samples to the analysis program when an acquisition it asked for ends.
     std::function<void()> EnvoieDonneesKalvento;
 
-    // A second start handed this argument over; a later set-up loader acts on it.
+    // A second start handed this argument over; a tm2 file it names is loaded.
     void ArgumentRecu(const QString& argument);
 
     // Acquisition state, in the order the engine keeps it.
@@ -182,6 +182,54 @@ public:
     void FormResize();
     class TUpDown* XUpDown = nullptr;
     class TUpDown* YUpDown = nullptr;
+
+    // Data files
+    void ConnecteDonnees();
+    // Enables the file commands each time the file menu drops down.
+    void ActiveMenuFichier();
+    void SaveItemClick();
+    void FilePageItemClick();
+    void CopyBtnClick();
+    // Shows the page information; a changed symbol forbids adding a page to the last file.
+    void PageItemClick();
+    // The page information, created at its first use.
+    class TPageDlg* PageDlg();
+    // The samples as the clipboard and the analysis program receive them.
+    QString TexteDonnees();
+    // The writers append to `texte`, in the format of FormatKW3 and formatCSV.
+    void EcritEnteteKW3(QString& texte);
+    void EcritPageKW3(QString& texte);
+    void EcritEnteteTexte(QString& texte);
+    void EcritPageTexte(QString& texte);
+    void FinLigne(QString& texte) const;
+    QAction* PageItem = nullptr;
+    class TPageDlg* PageDlg_ = nullptr; // child of the window
+
+    // Set-up files
+    // Loads a set-up file and starts it; false when nothing was loaded (no such file, or a
+    // failure that leaves the state eaNone).
+    bool LitConfig(const QString& NomFichier);
+    // Writes the current set-up; false, after "Erreur écriture <path>", on failure.
+    bool SauveConfig(const QString& NomFichier);
+    // The name with its extension replaced by ".tm2".
+    static QString NomFichierConfig(const QString& NomFichier);
+    void ChargeconfigItemClick();
+    void SauveconfigItemClick();
+    // Loads an argument of the command line or of a second start when it names a tm2 file.
+    void ChargeArgument(const QString& argument);
+    // True when recording nothing unsaved, or when the user accepts to lose it.
+    bool PerteDonneesAcceptee();
+    // The trace option of the acquisition mode dialog ("FichierTrace"/"Actif", default on).
+    static bool LitTraceActif();
+    static void EcritTraceActif(bool actif);
+    void ConnecteConfig();
+
+    // Set-up dialogs
+    // "Ajouter appareil ": the device selection dialog, then a new set-up when it changed one.
+    void AddAppItemClick();
+    // The device selection dialog, created at its first use.
+    class TChoixAppDlg* ChoixAppDlg();
+    class TChoixAppDlg* ChoixAppDlg_ = nullptr; // child of the window
 
 Q_SIGNALS:
     void argumentTransmisChange(const QString& argument);

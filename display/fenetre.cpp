@@ -84,6 +84,7 @@ void TCinetiqueMain::CreeBarres() {
     FichierBtn = bouton(ToolBar2, QStringLiteral("Fichier"), QStringLiteral("fichier"), cote);
     AjouterBtn =
         bouton(ToolBar2, QStringLiteral("Ajouter appareil "), QStringLiteral("ajouter"), cote);
+    connect(AjouterBtn, &QToolButton::clicked, this, &TCinetiqueMain::AddAppItemClick);
     ModeBtn = bouton(ToolBar2, QStringLiteral("Mode acquisition"), QStringLiteral("mode0"), cote);
     AideBtn = bouton(ToolBar2, QStringLiteral("Aide"), QStringLiteral("aide"), cote);
     AProposBtn = bouton(ToolBar2, QStringLiteral("A propos ..."), QStringLiteral("apropos"), cote);

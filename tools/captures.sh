@@ -1,0 +1,116 @@
+#!/usr/bin/env bash
+# Screenshots of the program under a virtual X server, with the demonstration's simulated
+# instruments (tools/demo.sh): the empty window, a live acquisition of three channels, and
+# the multimeter view. Usage: tools/captures.sh [output folder, default docs/captures]
+#   CAPTURES_BUILD=<folder>   an existing build to use instead of building build/
+#   CAPTURES_DUREE=<seconds>  how long the acquisition runs before its capture (default 60)
+set -euo pipefail
+racine="$(cd "$(dirname "$0")/.." && pwd)"
+sortie="$(realpath -m "${1:-$racine/docs/captures}")"
+duree="${CAPTURES_DUREE:-60}"
+
+"$racine/tools/paquets.sh" xdotool imagemagick
+if [ -n "${CAPTURES_BUILD:-}" ]; then
+    build="$(realpath "$CAPTURES_BUILD")"
+else
+    build="$racine/build"
+    cmake -S "$racine" -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
+    cmake --build "$build" -j"$(nproc)" --target telmira simulateur
+fi
+mkdir -p "$sortie"
+
+travail="$(mktemp -d "${TMPDIR:-/tmp}/telmira-captures.XXXXXX")"
+pid_x=""
+pid_lance=""
+arrete_programme() {
+    local fenetre="$1" pid
+    pid="$(xdotool getwindowpid "$fenetre" 2>/dev/null || true)"
+    # Unsaved samples would ask before closing: nobody is there to answer.
+    if [ -n "$pid" ]; then
+        kill "$pid" 2>/dev/null || true
+        sleep 1
+        kill -0 "$pid" 2>/dev/null && kill -9 "$pid" 2>/dev/null || true
+    fi
+    if [ -n "$pid_lance" ]; then
+        wait "$pid_lance" 2>/dev/null || true
+        pid_lance=""
+    fi
+}
+nettoie() {
+    if [ -n "$pid_lance" ]; then
+        kill "$pid_lance" 2>/dev/null || true
+        wait "$pid_lance" 2>/dev/null || true
+    fi
+    if [ -n "$pid_x" ]; then
+        kill "$pid_x" 2>/dev/null || true
+        wait "$pid_x" 2>/dev/null || true
+    fi
+    rm -rf "$travail"
+}
+trap nettoie EXIT
+trap 'exit 130' INT TERM
+
+# A free display number, and a server of its own.
+n=90
+while [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ]; do n=$((n + 1)); done
+export DISPLAY=":$n"
+Xvfb "$DISPLAY" -screen 0 1280x800x24 -nolisten tcp >"$travail/xvfb.txt" 2>&1 &
+pid_x=$!
+for _ in $(seq 100); do
+    xdotool getdisplaygeometry >/dev/null 2>&1 && break
+    sleep 0.1
+done
+
+# Private settings, data and single-instance folder: the user's own copy is not disturbed.
+export HOME="$travail/maison" XDG_CONFIG_HOME="$travail/config" XDG_RUNTIME_DIR="$travail/run"
+mkdir -p "$HOME/Documents" "$XDG_CONFIG_HOME" "$XDG_RUNTIME_DIR"
+chmod 700 "$XDG_RUNTIME_DIR"
+export QT_QPA_PLATFORM=xcb
+# French number formats on screen, whatever the caller's locale (Qt has its own locale data).
+francais=(env -u LC_ALL LANG=fr_FR.UTF-8 LC_NUMERIC=fr_FR.UTF-8)
+
+attend_fenetre() {
+    local id=""
+    for _ in $(seq 150); do
+        id="$(xdotool search --onlyvisible --name "Acquisition par appareils" 2>/dev/null | head -1 || true)"
+        [ -n "$id" ] && break
+        sleep 0.1
+    done
+    [ -n "$id" ] || { echo "captures : la fenêtre n'est pas apparue" >&2; exit 1; }
+    # Same place and size every time, so that the buttons are where the clicks expect them.
+    xdotool windowmove "$id" 0 0 windowsize "$id" 1200 760
+    sleep 2
+    echo "$id"
+}
+capture() {
+    import -window "$1" "$sortie/$2.png"
+    echo "captures : $sortie/$2.png"
+}
+# A click at a point of the window; its fixed size keeps the tool bars where they were measured.
+clique_bouton() {
+    local fenetre="$1" x="$2" y="$3"
+    xdotool mousemove --window "$fenetre" "$x" "$y" click 1
+}
+
+# 1. The window as it opens, without any set-up.
+"${francais[@]}" "$build/telmira" >"$travail/vide.txt" 2>&1 &
+pid_lance=$!
+fenetre="$(attend_fenetre)" || exit 1
+capture "$fenetre" fenetre-vide
+arrete_programme "$fenetre"
+
+# 2. The demonstration set-up, acquiring; the space bar stands for "Acquérir".
+"${francais[@]}" DEMO_SANS_CONSTRUCTION=1 DEMO_BUILD="$build" "$racine/tools/demo.sh" >"$travail/demo.txt" 2>&1 &
+pid_lance=$!
+fenetre="$(attend_fenetre)" || exit 1
+sleep 3
+xdotool windowfocus --sync "$fenetre" 2>/dev/null || true
+xdotool key --window "$fenetre" space
+sleep "$duree"
+capture "$fenetre" acquisition
+
+# 3. The multimeter view ("Multimètre" button), the acquisition going on behind it.
+clique_bouton "$fenetre" "${CAPTURES_MULTIMETRE_X:-445}" "${CAPTURES_MULTIMETRE_Y:-95}"
+sleep 3
+capture "$fenetre" multimetre
+arrete_programme "$fenetre"
