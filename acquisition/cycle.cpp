@@ -3,7 +3,6 @@
 #include "app/utilitaires.h"
 #include "display/cinetiquemain.h"
 #include "instruments/appareil.h"
-#include "settings/reglages.h"
 
 #include <QAbstractButton>
 #include <QAction>
@@ -52,10 +51,6 @@ void RogneChaineLue(Tappareil& A) {
         S.remove(0, S.size() - TCinetiqueMain::tailleMaxChaineLue);
 }
 
-bool traceActive() {
-    return ouvreReglages()->value(QStringLiteral("FichierTrace/Actif"), false).toBool();
-}
-
 // Ties a count up for the life of a scope.
 class Compte {
 public:
@@ -94,7 +89,7 @@ void TCinetiqueMain::InitAttente() {
     VoieCourante = 0;
     LiePanneauxVoies();
 
-    const bool trace = traceActive();
+    const bool trace = LitTraceActif();
     bool avecWTW = false;
     bool wtwEnContinu = false;
     for (int v = 0; v < nbre; ++v) {

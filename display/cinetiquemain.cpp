@@ -37,6 +37,7 @@ TCinetiqueMain::TCinetiqueMain(QWidget* parent) : QMainWindow(parent) {
         if (ToolBar2->widgetForAction(a) == AideBtn) a->setVisible(avecAide);
     DeltaLabel->setText(QStringLiteral("δt(s)"));
     CreeEtatAcquisition();
+    DispositionVoies();
     ConnecteCommandes();
     ConnecteConfig();
     ConnecteDonnees();

@@ -22,6 +22,10 @@ class QToolButton;
 class QWidget;
 class Tappareil;
 
+// Offer the recently used instruments in the device selection dialog; read at start and
+// written at close with the other settings.
+extern bool listeAppRecente;
+
 enum TModeAcq { maTemps, maIncrement, maAppareilMaitre, maClavier, maBuretteTelmira };
 
 enum TEtatAcquisition { eaEnCours, eaTerminee, eaAttente, eaNone, eaIncrement, eaClavier };

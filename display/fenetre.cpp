@@ -185,8 +185,24 @@ void TCinetiqueMain::CreeGrille() {
     cadre->setContentsMargins(0, 0, 0, 0);
     Grid = new QTableWidget(16, 5, PanelGrid);
     Grid->setObjectName(QStringLiteral("Grid"));
-    Grid->horizontalHeader()->hide();
     Grid->verticalHeader()->hide();
+    // Rows 0 and 1 (names and units) must stay in sight while the samples scroll: they are
+    // kept as cells for the engine but shown in the column header.
+    Grid->setRowHidden(0, true);
+    Grid->setRowHidden(1, true);
+    Grid->horizontalHeader()->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    connect(Grid->model(), &QAbstractItemModel::dataChanged, this,
+            [this](const QModelIndex& debut, const QModelIndex& fin) {
+                if (debut.row() > 1) return;
+                for (int c = debut.column(); c <= fin.column(); ++c) {
+                    const auto texte = [this, c](int ligne) {
+                        const QTableWidgetItem* cellule = Grid->item(ligne, c);
+                        return cellule ? cellule->text() : QString();
+                    };
+                    Grid->setHorizontalHeaderItem(
+                        c, new QTableWidgetItem(texte(0) + QLatin1Char('\n') + texte(1)));
+                }
+            });
     Grid->horizontalHeader()->setDefaultSectionSize(80);
     Grid->verticalHeader()->setDefaultSectionSize(24);
     Grid->setEditTriggers(QAbstractItemView::NoEditTriggers);

@@ -78,7 +78,6 @@ public:
     QStringList listeGrandeur;
     TlisteAppareil listeAppareilImport;
     QStringList listeGrandeurImport;
-    bool listeAppRecente = false;
 };
 
 // The program's instrument module, created on first use with cheminFichierAppareil().

@@ -3,9 +3,6 @@
 #include "app/utilitaires.h"
 #include "settings/choixappdlg.h"
 
-// The recent-instrument option, read and written with the window's settings.
-extern bool listeAppRecente;
-
 TChoixAppDlg* TCinetiqueMain::ChoixAppDlg() {
     if (!ChoixAppDlg_)
         ChoixAppDlg_ =
