@@ -4,9 +4,12 @@
 
 #include <QAction>
 #include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QStandardPaths>
 #include <QTimer>
 #include <QToolButton>
 
@@ -19,6 +22,13 @@ void TCinetiqueMain::CreeEtatAcquisition() {
     const qsizetype barre = programme.lastIndexOf(QLatin1Char('/'));
     NomFichierSauvegarde =
         (point > barre ? programme.left(point) : programme) + QStringLiteral(".txt");
+    // An installed program cannot write beside itself: the table goes to the user's data then,
+    // as the device file does.
+    if (!QFileInfo(QFileInfo(NomFichierSauvegarde).absolutePath()).isWritable()) {
+        const QString donnees = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
+        QDir().mkpath(donnees);
+        NomFichierSauvegarde = QDir(donnees).filePath(QFileInfo(NomFichierSauvegarde).fileName());
+    }
 
     EtatAcq = eaNone;
     ModeAcq = maTemps;
