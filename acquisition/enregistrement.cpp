@@ -156,24 +156,16 @@ void TCinetiqueMain::EnregistrePoint() {
     case maBuretteTelmira:
         return;
     }
-    for (int v = 0; v < nbre && pris; ++v)
-        pris = AppareilAcq[v] && !estNaN(AppareilAcq[v]->ValeurCourante);
+    pris = pris && ValeursToutesLues();
 
     if (pris) {
-        // A new acquisition: the backup table starts again from its header.
-        if (n == 0) NbrePointsSauves = 0;
-        for (int v = 0; v < nbre; ++v) {
-            graphe.mondeY[v].valeur[n] = AppareilAcq[v]->ValeurCourante;
-            PlaceCellule(n + 2, v + 1, AppareilAcq[v]->FormatApp(AppareilAcq[v]->ValeurCourante));
-            graphe.TracePoint(v, n);
-        }
+        RangeValeursVoies(n);
         PlaceCellule(n + 2, 0, FormatGeneral(X.valeur[n], 7, 2, separateurDecimal()));
         graphe.NbrePoints = n + 1;
         if (Grid->rowCount() < graphe.NbrePoints + 3) {
             Grid->setRowCount(graphe.NbrePoints + 16);
             DefileGrille(graphe.NbrePoints <= 16 ? 2 : graphe.NbrePoints - 2);
         }
-        dataSaved = false;
     }
 
     if (ModeAcq == maTemps) {
@@ -188,9 +180,25 @@ void TCinetiqueMain::EnregistrePoint() {
     if (pris) EcritSecours();
 }
 
+bool TCinetiqueMain::ValeursToutesLues() const {
+    for (int v = 0; v < graphe.NbreVoies; ++v)
+        if (!AppareilAcq[v] || estNaN(AppareilAcq[v]->ValeurCourante)) return false;
+    return true;
+}
+
+void TCinetiqueMain::RangeValeursVoies(int n) {
+    // A new acquisition: the backup table starts again from its header.
+    if (n == 0) NbrePointsSauves = 0;
+    for (int v = 0; v < graphe.NbreVoies; ++v) {
+        graphe.mondeY[v].valeur[n] = AppareilAcq[v]->ValeurCourante;
+        PlaceCellule(n + 2, v + 1, AppareilAcq[v]->FormatApp(AppareilAcq[v]->ValeurCourante));
+        graphe.TracePoint(v, n);
+    }
+    dataSaved = false;
+}
+
 void TCinetiqueMain::EnregistreClavier() {
     const int n = graphe.NbrePoints;
-    const int nbre = graphe.NbreVoies;
     Tmonde& X = graphe.mondeX;
     if (n >= indiceVecteurMax) return;
     graphe.TraceCurseurs();
@@ -199,18 +207,10 @@ void TCinetiqueMain::EnregistreClavier() {
     X.PosCurseur = X.PosWindow(valeurClavier);
     graphe.TraceCurseurs();
 
-    bool pris = true;
-    for (int v = 0; v < nbre && pris; ++v)
-        pris = AppareilAcq[v] && !estNaN(AppareilAcq[v]->ValeurCourante);
+    const bool pris = ValeursToutesLues();
     if (pris) {
-        if (n == 0) NbrePointsSauves = 0;
-        for (int v = 0; v < nbre; ++v) {
-            graphe.mondeY[v].valeur[n] = AppareilAcq[v]->ValeurCourante;
-            graphe.TracePoint(v, n);
-            PlaceCellule(n + 2, v + 1, AppareilAcq[v]->FormatApp(AppareilAcq[v]->ValeurCourante));
-        }
+        RangeValeursVoies(n);
         PlaceCellule(n + 2, 0, FormatGeneral(X.valeur[n], 5, 2, separateurDecimal()));
-        dataSaved = false;
         graphe.NbrePoints = n + 1;
         if (Grid->rowCount() < graphe.NbrePoints + 3) Grid->setRowCount(graphe.NbrePoints + 16);
     }

@@ -265,6 +265,10 @@ private:
     void FinAcquisition();
     void ActiveCommandesSelonPoints();
     void PlaceCellule(int ligne, int colonne, const QString& texte);
+    // True when every channel in use holds a value: a sample is taken only then.
+    [[nodiscard]] bool ValeursToutesLues() const;
+    // Stores the channels' current values as sample n, on the plot and in the grid.
+    void RangeValeursVoies(int n);
     void VideLignesGrille(int premiere);
     void DefileGrille(int ligne);
     void ValideEntreeClavier();

@@ -20,6 +20,18 @@ constexpr double pixelMax = 1 << 30;
 // A graduation loop never runs longer than this, whatever the rounding of its steps.
 constexpr int passesMax = 1000;
 
+// Calls f(t) for each graduation of m, from the first one up to the maximum; f may snap t
+// (a value next to zero becomes 0) and the next graduations follow from there.
+template <class F> void pourChaqueGraduation(const Tmonde& m, F&& f) {
+    if (!m.graduationPossible()) return;
+    double t = m.pointDebut;
+    int passes = 0;
+    do {
+        f(t);
+        t += m.deltaAxe;
+    } while (t < m.maxi && ++passes < passesMax);
+}
+
 // Pixel of a value on an axis: -1 for NaN; false when the mapping fails.
 bool pixel(const Tmonde& m, double valeur, int& p) {
     if (estNaN(valeur)) {
@@ -218,21 +230,15 @@ void Tgraphe::axeX() {
     LineG(F.Right - 3 * marge, L.Bottom - marge, F.Right, L.Bottom);
     ancre_ = ancreCentre;
     crayon(gris, Qt::DotLine);
-    if (mondeX.graduationPossible()) {
-        double t = mondeX.pointDebut;
-        int passes = 0;
-        do {
-            const int xi = pixelAxe(mondeX, t);
-            if (xi > L.Left && xi < L.Right) {
-                LineG(xi, L.Top, xi, L.Bottom);
-                if (L.Left + marge < xi && xi < F.Right - 2 * largCarac) {
-                    if (std::fabs(t) < (mondeX.maxi - mondeX.mini) / 100) t = 0;
-                    ecrit(xi, L.Bottom + marge, Etiquette(mondeX, t));
-                }
-            }
-            t += mondeX.deltaAxe;
-        } while (t < mondeX.maxi && ++passes < passesMax);
-    }
+    pourChaqueGraduation(mondeX, [&](double& t) {
+        const int xi = pixelAxe(mondeX, t);
+        if (xi <= L.Left || xi >= L.Right) return;
+        LineG(xi, L.Top, xi, L.Bottom);
+        if (L.Left + marge < xi && xi < F.Right - 2 * largCarac) {
+            if (std::fabs(t) < (mondeX.maxi - mondeX.mini) / 100) t = 0;
+            ecrit(xi, L.Bottom + marge, Etiquette(mondeX, t));
+        }
+    });
     ancre_ = ancreGauche;
     ecrit(F.Left + marge, L.Bottom + marge, TitreAxe(mondeX));
     if (zeroDedans) {
@@ -254,21 +260,15 @@ void Tgraphe::axeGauche() {
     LineG(L.Left + marge, L.Top + 3 * marge, L.Left, L.Top);
     LineG(L.Left - marge, L.Top + 3 * marge, L.Left, L.Top);
     crayon(c, Qt::DotLine);
-    if (m.graduationPossible()) {
-        double t = m.pointDebut;
-        int passes = 0;
-        do {
-            const int yi = pixelAxe(m, t);
-            if (yi > L.Top && yi < L.Bottom) {
-                LineG(L.Left, yi, L.Right, yi);
-                if (L.Top + marge < yi && yi < L.Bottom - marge) {
-                    if (std::fabs(t) < (m.maxi - m.mini) / 1000) t = 0;
-                    ecrit(L.Left - marge, yi - marge, Etiquette(m, t));
-                }
-            }
-            t += m.deltaAxe;
-        } while (t < m.maxi && ++passes < passesMax);
-    }
+    pourChaqueGraduation(m, [&](double& t) {
+        const int yi = pixelAxe(m, t);
+        if (yi <= L.Top || yi >= L.Bottom) return;
+        LineG(L.Left, yi, L.Right, yi);
+        if (L.Top + marge < yi && yi < L.Bottom - marge) {
+            if (std::fabs(t) < (m.maxi - m.mini) / 1000) t = 0;
+            ecrit(L.Left - marge, yi - marge, Etiquette(m, t));
+        }
+    });
     ancre_ = ancreGauche;
     ecrit(F.Left + marge, F.Top + marge, TitreAxe(m));
     ligneZero(0);
@@ -286,21 +286,15 @@ void Tgraphe::axeDroit() {
     LineG(L.Right, L.Bottom, L.Right, L.Top);
     LineG(L.Right + marge, L.Top + 3 * marge, L.Right, L.Top);
     LineG(L.Right - marge, L.Top + 3 * marge, L.Right, L.Top);
-    if (m.graduationPossible()) {
-        double t = m.pointDebut;
-        int passes = 0;
-        do {
-            const int yi = pixelAxe(m, t);
-            if (yi > L.Top && yi < L.Bottom) {
-                LineG(L.Right, yi, L.Right - marge, yi);
-                if (L.Top + marge < yi && yi < L.Bottom - marge) {
-                    if (std::fabs(t) < (m.maxi - m.mini) / 1000) t = 0;
-                    ecrit(L.Right + marge, yi - marge, Etiquette(m, t));
-                }
-            }
-            t += m.deltaAxe;
-        } while (t < m.maxi && ++passes < passesMax);
-    }
+    pourChaqueGraduation(m, [&](double& t) {
+        const int yi = pixelAxe(m, t);
+        if (yi <= L.Top || yi >= L.Bottom) return;
+        LineG(L.Right, yi, L.Right - marge, yi);
+        if (L.Top + marge < yi && yi < L.Bottom - marge) {
+            if (std::fabs(t) < (m.maxi - m.mini) / 1000) t = 0;
+            ecrit(L.Right + marge, yi - marge, Etiquette(m, t));
+        }
+    });
     const QString titre = TitreAxe(m);
     ecrit(L.Right + marge - peintre_->fontMetrics().horizontalAdvance(titre), F.Top + marge, titre);
     ligneZero(1);
