@@ -1,55 +1,37 @@
 #include "app/dialogues.h"
 
-#include <QApplication>
-#include <QFileDialog>
-#include <QFileInfo>
-#include <QInputDialog>
-#include <QMessageBox>
+#include <cstdio>
 
 namespace {
-QWidget* parentActif() {
-    return QApplication::activeWindow();
-}
-
-class DialoguesQt : public Dialogues {
+// Without a window (the recorder on the command line, the engine in a test) a box cannot be
+// shown: its text goes to stderr and every question takes its safe answer.
+class DialoguesConsole : public Dialogues {
 public:
-    void message(const QString& texte) override {
-        QMessageBox::information(parentActif(), QStringLiteral("Acquisition Telmira"), texte);
-    }
-    void erreur(const QString& texte) override {
-        QMessageBox::warning(parentActif(), QStringLiteral("Acquisition Telmira"), texte);
-    }
+    void message(const QString& texte) override { ecrit(texte); }
+    void erreur(const QString& texte) override { ecrit(texte); }
     bool confirme(const QString& texte) override {
-        return QMessageBox::question(parentActif(), QStringLiteral("Acquisition Telmira"), texte,
-                                     QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
+        ecrit(texte + QStringLiteral(" → Non"));
+        return false;
     }
     bool saisie(const QString& titre, const QString& invite, QString& valeur) override {
-        bool ok = false;
-        const QString lu =
-            QInputDialog::getText(parentActif(), titre, invite, QLineEdit::Normal, valeur, &ok);
-        if (ok) valeur = lu;
-        return ok;
+        ecrit(titre + QStringLiteral(" : ") + invite + QStringLiteral(" → annulé"));
+        Q_UNUSED(valeur);
+        return false;
     }
-    QString choisitFichier(bool enregistrer, const QString& titre, const QString& filtre,
-                           const QString& extensionDefaut, const QString& nomInitial) override {
-        // "caption|pattern|caption|pattern" becomes Qt's "caption;;caption".
-        const QStringList morceaux = filtre.split(QLatin1Char('|'));
-        QStringList filtres;
-        for (qsizetype i = 0; i < morceaux.size(); i += 2)
-            filtres << morceaux[i];
-        QFileDialog boite(parentActif(), titre, QFileInfo(nomInitial).path(),
-                          filtres.join(QStringLiteral(";;")));
-        boite.setAcceptMode(enregistrer ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
-        boite.setFileMode(enregistrer ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
-        boite.setDefaultSuffix(extensionDefaut.toLower());
-        if (!nomInitial.isEmpty()) boite.selectFile(nomInitial);
-        if (boite.exec() != QDialog::Accepted || boite.selectedFiles().isEmpty()) return {};
-        return boite.selectedFiles().constFirst();
+    QString choisitFichier(bool, const QString& titre, const QString&, const QString&,
+                           const QString&) override {
+        ecrit(titre + QStringLiteral(" → annulé"));
+        return {};
+    }
+
+private:
+    static void ecrit(const QString& texte) {
+        std::fprintf(stderr, "%s\n", texte.toLocal8Bit().constData());
     }
 };
 
 std::unique_ptr<Dialogues>& courants() {
-    static std::unique_ptr<Dialogues> d = std::make_unique<DialoguesQt>();
+    static std::unique_ptr<Dialogues> d = std::make_unique<DialoguesConsole>();
     return d;
 }
 } // namespace
@@ -60,6 +42,6 @@ Dialogues& dialogues() {
 
 std::unique_ptr<Dialogues> installeDialogues(std::unique_ptr<Dialogues> nouveaux) {
     std::unique_ptr<Dialogues> anciens = std::move(courants());
-    courants() = nouveaux ? std::move(nouveaux) : std::make_unique<DialoguesQt>();
+    courants() = nouveaux ? std::move(nouveaux) : std::make_unique<DialoguesConsole>();
     return anciens;
 }

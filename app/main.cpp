@@ -1,3 +1,4 @@
+#include "app/dialoguesqt.h"
 #include "app/filtreclavier.h"
 #include "app/instanceunique.h"
 #include "app/signaux.h"
@@ -12,6 +13,7 @@ int main(int argc, char* argv[]) {
     QApplication application(argc, argv);
     QApplication::setOrganizationName(QStringLiteral("Telmira"));
     QApplication::setApplicationName(QStringLiteral("telmira"));
+    installeDialogues(creeDialoguesQt());
 
     PrepareDossierDonnees();
     // Without any instrument description the program has nothing to offer: the loader has

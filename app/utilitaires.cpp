@@ -3,14 +3,10 @@
 #include "app/cp1252.h"
 #include "app/dialogues.h"
 
-#include <QAbstractButton>
-#include <QDesktopServices>
 #include <QDir>
 #include <QLocale>
 #include <QRegularExpression>
 #include <QStandardPaths>
-#include <QUrl>
-#include <QWidget>
 #include <cstdio>
 #include <stdexcept>
 
@@ -217,23 +213,4 @@ void PrepareDossierDonnees() {
 
 bool Confirme(const QString& texte) {
     return dialogues().confirme(texte);
-}
-
-void AdapteEcran(QWidget* fenetre) {
-    if (!fenetre) return;
-    const int ppp = fenetre->logicalDpiY();
-    if (ppp == 96 || ppp <= 0) return;
-    const int hauteur = 20 * ppp / 96;
-    // Icons are drawn at the device's pixel ratio; only their logical size follows the screen.
-    for (QAbstractButton* bouton : fenetre->findChildren<QAbstractButton*>()) {
-        if (!bouton->icon().isNull()) bouton->setIconSize(QSize(hauteur, hauteur));
-    }
-}
-
-void OuvreDocument(QWidget* proprietaire, const QString& document) {
-    Q_UNUSED(proprietaire);
-    const QUrl url =
-        document.contains(QStringLiteral("://")) ? QUrl(document) : QUrl::fromLocalFile(document);
-    if (!QDesktopServices::openUrl(url))
-        dialogues().erreur(QStringLiteral("Impossible d'accéder à ") + document);
 }

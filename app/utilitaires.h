@@ -5,8 +5,6 @@
 #include <cmath>
 #include <limits>
 
-class QWidget;
-
 // Absence of a value everywhere in the program.
 inline constexpr double NaN = std::numeric_limits<double>::quiet_NaN();
 inline bool estNaN(double x) {
@@ -44,5 +42,3 @@ const QString& dossierDonnees();
 void PrepareDossierDonnees();
 
 bool Confirme(const QString& texte);
-void AdapteEcran(QWidget* fenetre);
-void OuvreDocument(QWidget* proprietaire, const QString& document);

@@ -3,7 +3,7 @@
 function(telmira_add_test nom)
     # Every test may play an instrument on a pseudo-terminal.
     add_executable(${nom} ${ARGN} ${PROJECT_SOURCE_DIR}/tests/commun/terminalsimule.h)
-    target_link_libraries(${nom} PRIVATE telmira_core Qt6::Test)
+    target_link_libraries(${nom} PRIVATE telmira_ui Qt6::Test)
     add_test(NAME ${nom} COMMAND ${nom})
     set_tests_properties(${nom} PROPERTIES
         ENVIRONMENT "QT_QPA_PLATFORM=offscreen;TELMIRA_TEST=1"

@@ -1,6 +1,7 @@
 #include "display/cinetiquemain.h"
 
 #include "app/utilitaires.h"
+#include "app/ecran.h"
 #include "display/oscillo.h"
 
 #include <QApplication>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "display/monde.h"
+#include "acquisition/monde.h"
 
 #include <QColor>
 #include <QFont>

@@ -1,5 +1,5 @@
 #include "app/utilitaires.h"
-#include "display/monde.h"
+#include "acquisition/monde.h"
 
 #include <QLocale>
 #include <QTest>

@@ -1,4 +1,4 @@
-#include "display/monde.h"
+#include "acquisition/monde.h"
 
 #include "app/utilitaires.h"
 
