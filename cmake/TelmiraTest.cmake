@@ -2,7 +2,8 @@
 # run on the offscreen platform with private settings and data folders.
 function(telmira_add_test nom)
     # Every test may play an instrument on a pseudo-terminal.
-    add_executable(${nom} ${ARGN} ${PROJECT_SOURCE_DIR}/tests/commun/terminalsimule.h)
+    add_executable(${nom} ${ARGN} ${PROJECT_SOURCE_DIR}/tests/commun/terminalsimule.h
+                          ${PROJECT_SOURCE_DIR}/tests/commun/banc.h)
     target_link_libraries(${nom} PRIVATE telmira_ui Qt6::Test)
     add_test(NAME ${nom} COMMAND ${nom})
     set_tests_properties(${nom} PROPERTIES
