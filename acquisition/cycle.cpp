@@ -1,20 +1,9 @@
+#include "acquisition/acquisition.h"
+
 #include "app/dialogues.h"
 #include "app/horloge.h"
 #include "app/utilitaires.h"
-#include "display/cinetiquemain.h"
 #include "instruments/appareil.h"
-
-#include <QAbstractButton>
-#include <QAction>
-#include <QApplication>
-#include <QGroupBox>
-#include <QHeaderView>
-#include <QLabel>
-#include <QSpinBox>
-#include <QTableWidget>
-#include <QTimer>
-#include <QToolBar>
-#include <QToolButton>
 
 #include <algorithm>
 
@@ -47,48 +36,18 @@ void RogneChaineLue(Tappareil& A) {
             if (S.startsWith('\n')) S.remove(0, 1);
         }
     }
-    if (S.size() > TCinetiqueMain::tailleMaxChaineLue)
-        S.remove(0, S.size() - TCinetiqueMain::tailleMaxChaineLue);
+    if (S.size() > TAcquisition::tailleMaxChaineLue)
+        S.remove(0, S.size() - TAcquisition::tailleMaxChaineLue);
 }
 
-// Ties a count up for the life of a scope.
-class Compte {
-public:
-    explicit Compte(int& n) : n_(n) { ++n_; }
-    ~Compte() { --n_; }
-    Compte(const Compte&) = delete;
-    Compte& operator=(const Compte&) = delete;
-
-private:
-    int& n_;
-};
+// Channels j after v that one answer fills: same port and same request.
+bool partageReponse(const Tappareil* a, const Tappareil* b) {
+    return a && b && a->ComNumber == b->ComNumber && a->Demande == b->Demande;
+}
 } // namespace
 
-void TCinetiqueMain::LiePanneauxVoies() {
-    for (int v = 0; v < Tgraphe::MaxVoies; ++v) {
-        QGroupBox* cadre = groupBoxs[v];
-        if (!cadre) continue;
-        const bool utilisee = v < graphe.NbreVoies && AppareilAcq[v];
-        cadre->setVisible(utilisee);
-        if (!utilisee) continue;
-        AppareilAcq[v]->GroupBoxApp = cadre;
-        AppareilAcq[v]->LabelApp = labels[v];
-        AppareilAcq[v]->StableApp = speedButtons[v];
-    }
-}
-
-void TCinetiqueMain::InitAttente() {
-    Timer->stop();
-    graphe.NbreVoies = std::clamp(graphe.NbreVoies, 0, int(Tgraphe::MaxVoies));
+void TAcquisition::LieVoies() {
     const int nbre = graphe.NbreVoies;
-    PleinEcranBtn->setEnabled(nbre > 0);
-    for (QAction* a : ToolBar1->actions())
-        if (ToolBar1->widgetForAction(a) == BuretteBtn) a->setVisible(ModeAcq == maBuretteTelmira);
-    EtatAcq = eaNone;
-    dateReception = 0;
-    VoieCourante = 0;
-    LiePanneauxVoies();
-
     const bool trace = LitTraceActif();
     bool avecWTW = false;
     bool wtwEnContinu = false;
@@ -100,19 +59,6 @@ void TCinetiqueMain::InitAttente() {
         A->VoieSerieOK = voiesSerie->setVoieSerieApp(*A, trace);
         avecWTW = avecWTW || wtw;
         wtwEnContinu = wtwEnContinu || (wtw && A->EnvoiDirect);
-        if (A->StableApp) A->StableApp->show();
-        if (A->LabelApp) {
-            QPalette p = A->LabelApp->palette();
-            p.setColor(QPalette::WindowText, CouleurVoie(v));
-            A->LabelApp->setPalette(p);
-            A->LabelApp->clear();
-        }
-        if (A->GroupBoxApp) {
-            QPalette p = A->GroupBoxApp->palette();
-            p.setColor(QPalette::WindowText, CouleurVoie(v));
-            A->GroupBoxApp->setPalette(p);
-            A->GroupBoxApp->setTitle(A->NomAppareil);
-        }
         A->ChaineLue.clear();
         // Binding may have moved the instrument to another port: the sum uses the final ports.
         quint32 attente = 0;
@@ -125,16 +71,10 @@ void TCinetiqueMain::InitAttente() {
     voiesSerie->simulationWTW = avecWTW;
     if (wtwEnContinu && !voiesSerie->TimerWTW1.isActive()) voiesSerie->TimerWTW1.start();
     voiesSerie->TraceVoiesOuvertes(trace);
+}
 
-    ClavierGB->setVisible(ModeAcq == maClavier);
-    graphe.NbrePoints = 0;
-    graphe.ListeRepere.clear();
-    VideLignesGrille(2);
-    NbrePointsSauves = 0;
-    erreurSecoursSignalee_ = false;
-    StatusClavier->clear();
-    AfficheModeAcq();
-
+void TAcquisition::PrepareAbscisse() {
+    const int nbre = graphe.NbreVoies;
     Tmonde& X = graphe.mondeX;
     const auto abscisseTemps = [&] {
         X.Nom = QStringLiteral("t");
@@ -183,14 +123,40 @@ void TCinetiqueMain::InitAttente() {
         break;
     }
     case maClavier:
-        StatusClavier->setText(QStringLiteral(
-            "Pour enregistrer la valeur entrée au clavier, valider par la touche entrée"));
         garderMini = true;
         break;
     case maBuretteTelmira:
         break;
     }
     if (!garderMini) X.mini = 0;
+}
+
+void TAcquisition::InitAttente() {
+    Timer.stop();
+    // A new set-up ends every suspension, and makes what the previous one had in flight stale.
+    suspensions_ = 0;
+    ++generation_;
+    ++numeroCycle_;
+    cycleEnCours_ = false;
+    repondu_.reset();
+    muettes_.reset();
+    frais_.reset();
+    questionPosee_.reset();
+    stable_.fill(false);
+    graphe.NbreVoies = std::clamp(graphe.NbreVoies, 0, int(MaxVoies));
+    const int nbre = graphe.NbreVoies;
+    EtatAcq = eaNone;
+    dateReception = 0;
+    VoieCourante = 0;
+    LieVoies();
+
+    graphe.NbrePoints = 0;
+    graphe.ListeRepere.clear();
+    NbrePointsSauves = 0;
+    erreurSecoursSignalee_ = false;
+    origineT_ = 0;
+    origineN_ = 0;
+    PrepareAbscisse();
 
     quint32 delais = 0;
     for (int v = 0; v < nbre; ++v) {
@@ -199,24 +165,20 @@ void TCinetiqueMain::InitAttente() {
         delais += AppareilAcq[v]->Delai;
     }
     DeltatMin = quint16(std::min<quint32>(delais / 1000 + 1, 60));
-    if (Timer->interval() < DeltatMin * 1000) Timer->setInterval(DeltatMin * 1000);
-    {
-        const QSignalBlocker bloque(DeltatSE);
-        DeltatSE->setMinimum(DeltatMin);
-    }
     // The interval never falls below the channels' own pace, nor outside 8..2048 intervals.
     const qint32 n = DureeMesure / std::max<int>(DeltatMesure, 1);
     if (DeltatMesure < DeltatMin || n < 8 || n > indiceVecteurMax) {
         AjusteBaseDeTemps();
         if (ModeAcq == maTemps)
             for (int i = 0; i <= indiceVecteurMax; ++i)
-                X.valeur[i] = double(i) * DeltatMesure;
+                graphe.mondeX.valeur[i] = double(i) * DeltatMesure;
     }
 
-    PanelDuree->clear();
+    ChangeDureeAffichee(QString());
+    ChangeProbleme(QString());
     graphe.avecLigne =
         ModeAcq == maTemps || ModeAcq == maAppareilMaitre || ModeAcq == maBuretteTelmira;
-    RedessineOscillo();
+    Q_EMIT miseEnPlace();
 
     if (nbre == 0)
         SetEtatAcq(eaNone);
@@ -226,49 +188,122 @@ void TCinetiqueMain::InitAttente() {
         SetEtatAcq(eaClavier);
     else
         SetEtatAcq(eaAttente);
-
-    PrepareGrille();
     MajBaseDeTemps();
 }
 
-void TCinetiqueMain::PrepareGrille() {
+void TAcquisition::TimerTimer() {
     const int nbre = graphe.NbreVoies;
-    Grid->setColumnCount(nbre + 1);
-    PlaceCellule(0, 0, graphe.mondeX.Nom);
-    PlaceCellule(1, 0, graphe.mondeX.Unite);
-    for (int v = 0; v < nbre; ++v) {
-        if (!AppareilAcq[v]) continue;
-        PlaceCellule(0, v + 1, AppareilAcq[v]->SymboleGrandeur);
-        PlaceCellule(1, v + 1, AppareilAcq[v]->UniteGrandeur);
-    }
-    PanelGrid->setFixedWidth(Grid->columnCount() * Grid->horizontalHeader()->defaultSectionSize() +
-                             16);
-    DefileGrille(2);
-}
-
-void TCinetiqueMain::TimerTimer() {
-    // A request waiting for its pause, or a question, is still part of the running cycle.
-    if (envoisEnAttente_ > 0 || questionsOuvertes_ > 0) return;
-    LabelPb->setText(Reponse ? QString() : QStringLiteral("Pas de réponse"));
+    if (nbre == 0) return;
+    // Nothing at all was processed since the previous tick.
+    if (!Reponse && texteProbleme_.isEmpty()) ChangeProbleme(QStringLiteral("Pas de réponse"));
     Reponse = false;
+    // A cycle still waiting at the tick is closed: the channels not heard from are missing.
+    if (cycleEnCours_) {
+        for (int v = VoieCourante; v < nbre; ++v)
+            muettes_[std::size_t(v)] = true;
+        ++numeroCycle_;
+        FinCycle();
+    }
+    ++numeroCycle_;
+    cycleEnCours_ = true;
+    repondu_.reset();
+    muettes_.reset();
     VoieCourante = 0;
-    if (graphe.NbreVoies > 0) Interroge(0);
+    Interroge(0);
 }
 
-void TCinetiqueMain::Interroge(int v) {
+// The time a channel is given to answer: its own delay, plus a share of the second that the
+// shortest interval keeps for the whole cycle. An instrument that sends on its own is given at
+// least a second for its next record.
+static int delaiReponse(const Tappareil& A, int nbreVoies) {
+    const int marge = 1000 / (std::max(nbreVoies, 1) + 1);
+    const int propre = A.EnvoiDirect ? std::max<int>(A.Delai, 1000) : int(A.Delai);
+    return propre + marge;
+}
+
+void TAcquisition::Interroge(int v) {
+    VoieCourante = quint8(v);
     Tappareil* A = v < graphe.NbreVoies ? AppareilAcq[v] : nullptr;
-    if (!A) return;
-    if (A->EnvoiDirect) {
-        // What it has sent is taken only once a whole record is there; otherwise the cycle
-        // waits for the rest, as for an instrument that has not answered yet.
-        if (reponseComplete(*A)) TraiteReponse();
+    if (!A || !A->VoieSerieOK) {
+        VoieMuette(v, numeroCycle_);
         return;
     }
-    const Compte attente(envoisEnAttente_);
-    voiesSerie->EnvoieDemande(*A, {});
+    if (A->EnvoiDirect) {
+        // A record decoded since the channel was last taken counts as its answer.
+        if (frais_[v]) {
+            ReponseVoie(v);
+            return;
+        }
+        if (reponseComplete(*A)) {
+            TraiteReponse();
+            return;
+        }
+        ArmeAttenteReponse(v);
+        return;
+    }
+    const int ticks = A->Attente / tickMs;
+    if (ticks <= 0) {
+        EnvoieDemandeVoie(v, numeroCycle_);
+        return;
+    }
+    // The pause lets the line's previous instrument finish; events go on meanwhile.
+    const quint64 cycle = numeroCycle_;
+    QTimer::singleShot(ticks * tickMs, this, [this, v, cycle] {
+        if (cycle == numeroCycle_ && cycleEnCours_ && VoieCourante == v)
+            EnvoieDemandeVoie(v, cycle);
+    });
 }
 
-void TCinetiqueMain::TriggerAvail(TApdComPort* CP, quint16 Count) {
+void TAcquisition::EnvoieDemandeVoie(int v, quint64 cycle) {
+    Tappareil* A = AppareilAcq[v];
+    TApdComPort* port = A->VoieSerie;
+    // The built-in printout has no port: only what it replays can answer.
+    if (!port) {
+        ArmeAttenteReponse(v);
+        return;
+    }
+    if (!port->Open()) {
+        VoieMuette(v, cycle);
+        return;
+    }
+    port->FlushInBuffer();
+    A->ChaineLue.clear();
+    try {
+        port->PutString(A->Demande);
+    } catch (const EAPDException&) {
+        VoieMuette(v, cycle);
+        return;
+    }
+    ArmeAttenteReponse(v);
+}
+
+void TAcquisition::ArmeAttenteReponse(int v) {
+    const quint64 cycle = numeroCycle_;
+    QTimer::singleShot(delaiReponse(*AppareilAcq[v], graphe.NbreVoies), this, [this, v, cycle] {
+        if (cycle == numeroCycle_ && cycleEnCours_ && VoieCourante == v) VoieMuette(v, cycle);
+    });
+}
+
+void TAcquisition::VoieMuette(int v, quint64 cycle) {
+    if (cycle != numeroCycle_ || !cycleEnCours_) return;
+    // Suspended meanwhile: the cycle is dropped, nobody is to blame.
+    if (EtatAcq == eaNone) {
+        cycleEnCours_ = false;
+        VoieCourante = 0;
+        return;
+    }
+    const int nbre = graphe.NbreVoies;
+    muettes_[std::size_t(v)] = true;
+    while (v + 1 < nbre && partageReponse(AppareilAcq[v], AppareilAcq[v + 1]))
+        muettes_[std::size_t(++v)] = true;
+    VoieCourante = quint8(v + 1);
+    if (VoieCourante < nbre)
+        Interroge(VoieCourante);
+    else
+        FinCycle();
+}
+
+void TAcquisition::TriggerAvail(TApdComPort* CP, quint16 Count) {
     QByteArray morceau;
     morceau.reserve(Count);
     for (int i = 0; i < Count; ++i) {
@@ -293,7 +328,7 @@ void TCinetiqueMain::TriggerAvail(TApdComPort* CP, quint16 Count) {
     const int m = graphe.voieMaitre;
     if (ModeAcq == maAppareilMaitre && m < nbre && surPort(m) && AppareilAcq[m]->EnvoiDirect)
         v = m;
-    else if (VoieCourante < nbre && surPort(VoieCourante))
+    else if (cycleEnCours_ && VoieCourante < nbre && surPort(VoieCourante))
         v = VoieCourante;
     else
         for (int j = 0; j < nbre && v < 0; ++j)
@@ -311,11 +346,8 @@ void TCinetiqueMain::TriggerAvail(TApdComPort* CP, quint16 Count) {
                 AppareilAcq[j]->ChaineLue.append(morceau);
                 RogneChaineLue(*AppareilAcq[j]);
             }
-
-    // Bytes keep coming while a request waits or a question is open; they are processed
-    // when the cycle goes on.
-    if (envoisEnAttente_ > 0 || questionsOuvertes_ > 0) return;
     if (!reponseComplete(*A)) return;
+
     if (ModeAcq == maAppareilMaitre) {
         if (A->EnvoiDirect && v == m) {
             dateReception = heureDuJour();
@@ -323,60 +355,101 @@ void TCinetiqueMain::TriggerAvail(TApdComPort* CP, quint16 Count) {
         } else {
             // An answer to the master's record, on another port: it stands on its own.
             DecodeVoie(v);
-            Reponse = true;
             if (EtatAcq == eaAttente) PosteCurseurs();
         }
         return;
     }
-    if (v == VoieCourante)
+    if (cycleEnCours_ && v == VoieCourante) {
         TraiteReponse();
-    else if (!A->EnvoiDirect)
-        A->ChaineLue.clear(); // a late answer to a request the cycle has given up on
+        return;
+    }
+    // A record of the first channel with no cycle under way opens one: the instrument paces
+    // the readings as the timer does.
+    if (A->EnvoiDirect && v == 0 && !cycleEnCours_) {
+        ++numeroCycle_;
+        cycleEnCours_ = true;
+        repondu_.reset();
+        muettes_.reset();
+        VoieCourante = 0;
+        TraiteReponse();
+        return;
+    }
+    // A record outside its turn, or a late answer: shown now, taken when its turn comes.
+    for (int j = 0; j < nbre; ++j)
+        if (surPort(j) && (j == v || AppareilAcq[j]->EnvoiDirect) &&
+            reponseComplete(*AppareilAcq[j])) {
+            DecodeVoie(j);
+            frais_[std::size_t(j)] = AppareilAcq[j]->EnvoiDirect;
+        }
+    if (EtatAcq == eaAttente || ModeAcq == maIncrement || ModeAcq == maClavier) PosteCurseurs();
 }
 
-void TCinetiqueMain::DecodeVoie(int v) {
+void TAcquisition::DecodeVoie(int v) {
     Tappareil* A = AppareilAcq[v];
     A->SetValeurCourante();
-    if (A->depassement) ConfirmeDepassement(indiceVoie(v));
-    if (A->LabelApp) A->LabelApp->setText(A->NomValeurUniteCourante());
+    repondu_[std::size_t(v)] = true;
+    Reponse = true;
+    if (A->depassement) {
+        A->depassement = false;
+        PosteQuestion(v);
+    }
+    Q_EMIT valeurVoie(v);
 }
 
-void TCinetiqueMain::TraiteReponse() {
+void TAcquisition::TraiteReponse() {
     const int nbre = graphe.NbreVoies;
-    if (VoieCourante >= nbre || !AppareilAcq[VoieCourante]) {
+    if (!cycleEnCours_ || VoieCourante >= nbre || !AppareilAcq[VoieCourante]) {
+        cycleEnCours_ = false;
         VoieCourante = 0;
         return;
     }
     Tappareil* A = AppareilAcq[VoieCourante];
     const QByteArray brute = A->ChaineLue;
     DecodeVoie(VoieCourante);
-    Reponse = true;
-    if (EtatAcq == eaAttente || ModeAcq == maIncrement || ModeAcq == maClavier) PosteCurseurs();
+    frais_[VoieCourante] = false;
     if (A->EnvoiDirect && ModeAcq == maAppareilMaitre) A->ChaineLue.clear();
-
     // One answer that reports several quantities fills the channels that follow with the same
     // port and request.
-    while (VoieCourante + 1 < nbre) {
-        Tappareil* B = AppareilAcq[VoieCourante + 1];
-        const Tappareil* C = AppareilAcq[VoieCourante];
-        if (!B || !C || B->ComNumber != C->ComNumber || B->Demande != C->Demande) break;
-        B->ChaineLue = brute;
+    while (VoieCourante + 1 < nbre &&
+           partageReponse(AppareilAcq[VoieCourante], AppareilAcq[VoieCourante + 1])) {
+        AppareilAcq[VoieCourante + 1]->ChaineLue = brute;
         DecodeVoie(VoieCourante + 1);
+        frais_[VoieCourante + 1] = false;
         ++VoieCourante;
     }
+    ReponseVoie(VoieCourante);
+}
 
-    ++VoieCourante;
+// Channel v (and the channels its answer filled) answered: the cycle goes on with the next.
+void TAcquisition::ReponseVoie(int v) {
+    const int nbre = graphe.NbreVoies;
+    frais_[std::size_t(v)] = false;
+    Reponse = true;
+    if (EtatAcq == eaAttente || ModeAcq == maIncrement || ModeAcq == maClavier) PosteCurseurs();
+    VoieCourante = quint8(v + 1);
     if (VoieCourante < nbre) {
         Interroge(VoieCourante);
         return;
     }
+    FinCycle();
+}
 
+void TAcquisition::FinCycle() {
+    cycleEnCours_ = false;
+    QStringList noms;
+    for (int v = 0; v < graphe.NbreVoies; ++v)
+        if (muettes_[std::size_t(v)] && AppareilAcq[v]) noms << AppareilAcq[v]->NomAppareil;
+    noms.removeDuplicates();
+    ChangeProbleme(noms.isEmpty()
+                       ? QString()
+                       : QStringLiteral("Pas de réponse : ") + noms.join(QStringLiteral(", ")));
     AfficheStabilite();
     if (EtatAcq == eaEnCours && ModeAcq == maTemps) {
         const int n = graphe.NbrePoints;
         if (envoiDirectGlb && n > 0) {
+            // Records pace the cycles: a sample only once its planned instant has come.
             const double t = std::nearbyint(EcartSecondes(heureDuJour(), InstantDebut));
-            if (n <= indiceVecteurMax && !(graphe.mondeX.valeur[n] > t)) EnregistrePoint();
+            if (n <= indiceVecteurMax && !(InstantPrevu(n) > t)) EnregistrePoint();
         } else {
             EnregistrePoint();
         }
@@ -384,45 +457,51 @@ void TCinetiqueMain::TraiteReponse() {
     VoieCourante = 0;
 }
 
-void TCinetiqueMain::AfficheStabilite() {
+void TAcquisition::AfficheStabilite() {
     for (int v = 0; v < graphe.NbreVoies; ++v) {
-        Tappareil* A = AppareilAcq[v];
-        if (!A || !A->StableApp || A->StableApp->isHidden()) continue;
+        const Tappareil* A = AppareilAcq[v];
+        if (!A) continue;
         const bool s = A->isStable();
-        A->StableApp->setCheckable(true);
-        A->StableApp->setChecked(s);
-        A->StableApp->setToolTip(s ? QStringLiteral("Données stables")
-                                   : QStringLiteral("Données non stables"));
+        if (s == stable_[std::size_t(v)]) continue;
+        stable_[std::size_t(v)] = s;
+        Q_EMIT stabiliteVoie(v, s);
     }
 }
 
-void TCinetiqueMain::TraiteReponseMaitre() {
+void TAcquisition::TraiteReponseMaitre() {
     const int nbre = graphe.NbreVoies;
     const int m = graphe.voieMaitre;
     if (m >= nbre || !AppareilAcq[m]) return;
     Tappareil* M = AppareilAcq[m];
     const QByteArray brute = M->ChaineLue;
     DecodeVoie(m);
-    Reponse = true;
+    // A polled instrument that has not answered the previous record's request is missing
+    // from this sample.
+    muettes_.reset();
+    for (int j = 0; j < nbre; ++j) {
+        const Tappareil* B = AppareilAcq[j];
+        if (j != m && B && B->ComNumber != M->ComNumber && !B->EnvoiDirect &&
+            !repondu_[std::size_t(j)])
+            muettes_[std::size_t(j)] = true;
+    }
     for (int j = 0; j < nbre; ++j) {
         Tappareil* B = AppareilAcq[j];
         if (j == m || !B) continue;
         if (B->ComNumber == M->ComNumber) {
             B->ChaineLue = brute;
-            B->SetValeurCourante();
+            DecodeVoie(j);
             if (B->FormatFixe)
                 B->ChaineLue = brute.mid(std::max<qint32>(B->NbreCarac, 0));
             else
                 B->ChaineLue.clear();
-            if (B->depassement) ConfirmeDepassement(indiceVoie(j));
-            if (B->LabelApp) B->LabelApp->setText(B->NomValeurUniteCourante());
         } else if (!B->EnvoiDirect && B->VoieSerieOK && B->VoieSerie && B->VoieSerie->Open()) {
             B->VoieSerie->FlushInBuffer();
             B->ChaineLue.clear();
+            repondu_[std::size_t(j)] = false;
             try {
                 B->VoieSerie->PutString(B->Demande);
             } catch (const EAPDException&) {
-                // The device went away; that channel keeps its last value.
+                // The device went away; the channel is missing from the next sample.
             }
         }
     }
@@ -431,21 +510,54 @@ void TCinetiqueMain::TraiteReponseMaitre() {
         M->ChaineLue = M->ChaineLue.mid(std::max<qint32>(M->NbreCarac, 0));
     else
         M->ChaineLue.clear();
+    QStringList noms;
+    for (int j = 0; j < nbre; ++j)
+        if (muettes_[std::size_t(j)] && AppareilAcq[j]) noms << AppareilAcq[j]->NomAppareil;
+    ChangeProbleme(noms.isEmpty()
+                       ? QString()
+                       : QStringLiteral("Pas de réponse : ") + noms.join(QStringLiteral(", ")));
+    AfficheStabilite();
     if (EtatAcq == eaEnCours) {
         EnregistrePoint();
-        if (CodeBeep > 0) QApplication::beep();
+        if (CodeBeep > 0 && JoueSon) JoueSon(CodeBeep);
     }
 }
 
-void TCinetiqueMain::ConfirmeDepassement(indiceVoie v) {
-    Tappareil* A = v < graphe.NbreVoies ? AppareilAcq[v] : nullptr;
-    if (!A) return;
+// The question is asked from the event loop, never from inside a port's handler: the port
+// keeps being read and the cycles go on while it is open. Meanwhile the value stands.
+void TAcquisition::PosteQuestion(int v) {
+    if (questionPosee_[std::size_t(v)]) return;
+    const Tappareil* A = AppareilAcq[v];
+    if (!A || estNaN(A->ValeurCourante)) return;
+    questionPosee_[std::size_t(v)] = true;
+    const quint64 generation = generation_;
+    const double valeur = A->ValeurCourante;
+    QTimer::singleShot(0, this, [this, v, generation, valeur] {
+        if (generation != generation_) return;
+        ConfirmeValeur(v, valeur);
+        if (generation == generation_) questionPosee_[std::size_t(v)] = false;
+        if (!configEnAttente_.isEmpty()) AppliqueConfigEnAttente();
+    });
+}
+
+void TAcquisition::ConfirmeDepassement(indiceVoie v) {
+    const Tappareil* A = v < graphe.NbreVoies ? AppareilAcq[v] : nullptr;
+    if (A) ConfirmeValeur(v, A->ValeurCourante);
+}
+
+void TAcquisition::ConfirmeValeur(int v, double V) {
+    Tappareil* A = AppareilAcq[v];
     A->depassement = false;
-    const double V = A->ValeurCourante;
     // A missing value has nothing to confirm; it is simply not recorded.
     if (estNaN(V)) return;
-    const Compte question(questionsOuvertes_);
-    if (!Confirme(A->NomValeurUniteCourante() + QStringLiteral(" valeur correcte ?"))) {
+    const double lue = std::exchange(A->ValeurCourante, V);
+    const QString texte = A->NomValeurUniteCourante() + QStringLiteral(" valeur correcte ?");
+    A->ValeurCourante = lue;
+    const quint64 generation = generation_;
+    const bool correcte = Confirme(texte);
+    // The set-up changed while the box was open: the answer is about an instrument gone.
+    if (generation != generation_) return;
+    if (!correcte) {
         A->ValeurCourante = NaN;
         A->FiltrageDepassement = Confirme(QStringLiteral("Ne plus poser la question ?"));
         return;
@@ -456,21 +568,14 @@ void TCinetiqueMain::ConfirmeDepassement(indiceVoie v) {
     }
     if (A->ValMaxi < V) A->ValMaxi = V + (A->ValMaxi - A->ValMini) / 10;
     graphe.mondeY[v].SetMinMax(A->ValMini, A->ValMaxi);
-    RedessineOscillo();
+    Q_EMIT redessine();
 }
 
-void TCinetiqueMain::PosteCurseurs() {
+void TAcquisition::PosteCurseurs() {
     if (curseursPrevus_) return;
     curseursPrevus_ = true;
-    QMetaObject::invokeMethod(this, &TCinetiqueMain::PlaceCurseurs, Qt::QueuedConnection);
-}
-
-void TCinetiqueMain::PlaceCurseurs() {
-    curseursPrevus_ = false;
-    graphe.TraceCurseurs();
-    for (int v = 0; v < graphe.NbreVoies; ++v)
-        if (AppareilAcq[v])
-            graphe.mondeY[v].PosCurseur =
-                graphe.mondeY[v].PosWindow(AppareilAcq[v]->ValeurCourante);
-    graphe.TraceCurseurs();
+    QTimer::singleShot(0, this, [this] {
+        curseursPrevus_ = false;
+        Q_EMIT curseursAPlacer();
+    });
 }

@@ -1,22 +1,10 @@
+#include "acquisition/acquisition.h"
+
 #include "acquisition/duree.h"
 #include "app/dialogues.h"
 #include "app/horloge.h"
 #include "app/utilitaires.h"
-#include "display/cinetiquemain.h"
 #include "instruments/appareil.h"
-
-#include <QAbstractItemView>
-#include <QAbstractSpinBox>
-#include <QAction>
-#include <QApplication>
-#include <QGroupBox>
-#include <QLabel>
-#include <QLineEdit>
-#include <QRegularExpressionValidator>
-#include <QShortcut>
-#include <QTableWidget>
-#include <QTimer>
-#include <QToolButton>
 
 #include <algorithm>
 
@@ -25,80 +13,50 @@ double arrondiSecondes(double s) {
     // Halves go to even, as the elapsed times always have.
     return std::nearbyint(s);
 }
-
-bool caractereClavier(QChar c) {
-    static const QString acceptes = QStringLiteral("%'+,-.0123456789Ee");
-    return c == QChar(8) || c == QChar(12) || acceptes.contains(c);
-}
 } // namespace
 
-void TCinetiqueMain::ConnecteCommandes() {
-    connect(Timer, &QTimer::timeout, this, &TCinetiqueMain::TimerTimer);
-    connect(EnregistreBtn, &QToolButton::clicked, this, &TCinetiqueMain::EnregistreBtnClick);
-    connect(RepereBtn, &QToolButton::clicked, this, &TCinetiqueMain::ToolButton3Click);
-    connect(UndoBtn, &QToolButton::clicked, this, &TCinetiqueMain::UndoBtnClick);
-    connect(StopBtn, &QToolButton::clicked, this, &TCinetiqueMain::StopBtnClick);
-    connect(ResetBtn, &QToolButton::clicked, this, &TCinetiqueMain::ResetBtnClick);
-    connect(ValideClavierBtn, &QToolButton::clicked, this, &TCinetiqueMain::ValideClavierBtnClick);
-    connect(ClavierEdit, &QLineEdit::returnPressed, this, &TCinetiqueMain::ValideEntreeClavier);
-    // Typed or pasted, only the characters of a number reach the box.
-    ClavierEdit->setValidator(new QRegularExpressionValidator(
-        QRegularExpression(QStringLiteral("[%'+,\\-.0-9Ee]*")), ClavierEdit));
-    // The space bar acts as "Acquérir" unless an edit box or the grid has the focus.
-    auto* espace = new QShortcut(QKeySequence(Qt::Key_Space), this);
-    connect(espace, &QShortcut::activated, this, [this] {
-        QWidget* f = QApplication::focusWidget();
-        if (qobject_cast<QLineEdit*>(f) || qobject_cast<QAbstractSpinBox*>(f) ||
-            qobject_cast<QAbstractItemView*>(f))
-            return;
-        if (EnregistreBtn->isEnabled()) EnregistreBtnClick();
-    });
+double TAcquisition::InstantPrevu(int n) const {
+    return origineT_ + double(n - origineN_) * std::max<int>(DeltatMesure, 1);
 }
 
-void TCinetiqueMain::PlaceCellule(int ligne, int colonne, const QString& texte) {
-    if (colonne >= Grid->columnCount()) return;
-    if (ligne >= Grid->rowCount()) Grid->setRowCount(ligne + 16);
-    QTableWidgetItem* cellule = Grid->item(ligne, colonne);
-    if (!cellule) {
-        cellule = new QTableWidgetItem;
-        Grid->setItem(ligne, colonne, cellule);
+// A channel that did not answer is recorded as missing; a value that could not be read stops
+// the sample, and so does a cycle in which nothing answered at all.
+bool TAcquisition::ValeursToutesLues() const {
+    bool unLu = false;
+    for (int v = 0; v < graphe.NbreVoies; ++v) {
+        if (!AppareilAcq[v]) return false;
+        if (muettes_[std::size_t(v)]) continue;
+        if (estNaN(valeurEchantillon(v))) return false;
+        unLu = true;
     }
-    cellule->setText(texte);
+    return unLu;
 }
 
-void TCinetiqueMain::VideLignesGrille(int premiere) {
-    for (int ligne = premiere; ligne < Grid->rowCount(); ++ligne)
-        for (int c = 0; c < Grid->columnCount(); ++c)
-            delete Grid->takeItem(ligne, c);
+double TAcquisition::valeurEchantillon(int v) const {
+    return muettes_[std::size_t(v)] ? NaN : AppareilAcq[v]->ValeurCourante;
 }
 
-void TCinetiqueMain::DefileGrille(int ligne) {
-    ligne = std::clamp(ligne, 0, std::max(Grid->rowCount() - 1, 0));
-    if (Grid->rowCount() > 0)
-        Grid->scrollTo(Grid->model()->index(ligne, 0), QAbstractItemView::PositionAtTop);
+void TAcquisition::RangeValeursVoies(int n) {
+    // A new acquisition: the backup table starts again from its header.
+    if (n == 0) NbrePointsSauves = 0;
+    for (int v = 0; v < graphe.NbreVoies; ++v)
+        graphe.mondeY[v].valeur[n] = valeurEchantillon(v);
+    dataSaved = false;
 }
 
-void TCinetiqueMain::ActiveCommandesSelonPoints() {
-    const int n = graphe.NbrePoints;
-    UndoBtn->setEnabled(n > 0 && ModeAcq != maBuretteTelmira);
-    EnregistreNouveauFichierItem->setEnabled(n > 2);
-    KalventoSaveBtn->setEnabled(n > 2);
-    CopyBtn->setEnabled(n > 2);
-    ResetBtn->setEnabled(
-        (EtatAcq == eaTerminee || EtatAcq == eaIncrement || EtatAcq == eaClavier) && n > 0);
-}
-
-void TCinetiqueMain::FinAcquisition() {
+void TAcquisition::FinAcquisition() {
     SetEtatAcq(eaTerminee);
+    EcritSecours(true);
     if (AppelKalvento && EnvoieDonneesKalvento) EnvoieDonneesKalvento();
     AppelKalvento = false;
+    Q_EMIT acquisitionTerminee();
 }
 
-void TCinetiqueMain::EnregistrePoint() {
+void TAcquisition::EnregistrePoint() {
     const int n = graphe.NbrePoints;
     const int nbre = graphe.NbreVoies;
     Tmonde& X = graphe.mondeX;
-    // Only a time base can reach the last slot; nothing goes past it.
+    // Nothing goes past the store's last slot.
     if (n > indiceVecteurMax) {
         FinAcquisition();
         return;
@@ -110,19 +68,15 @@ void TCinetiqueMain::EnregistrePoint() {
         const double ecoule = EcartSecondes(maintenant, InstantDebut);
         const double t = arrondiSecondes(ecoule);
         X.valeur[n] = t;
-        PanelDuree->setText(FormatDuree(qint32(ecoule)));
-        const bool fichier = t > DureeMesure / 8.0 || n > 16;
-        EnregistreNouveauFichierItem->setEnabled(fichier);
-        KalventoSaveBtn->setEnabled(fichier);
-        CopyBtn->setEnabled(fichier);
-        pris = t >= double(n) * std::max<int>(DeltatMesure, 1);
+        ChangeDureeAffichee(FormatDuree(qint32(ecoule)));
+        pris = t >= InstantPrevu(n);
         break;
     }
     case maIncrement:
-        PanelDuree->setText(QString::number(n + 1));
+        ChangeDureeAffichee(QString::number(n + 1));
         if (X.maxi < n + 16) {
             X.maxi += 16;
-            RedessineOscillo();
+            Q_EMIT redessine();
         }
         break;
     case maAppareilMaitre: {
@@ -132,20 +86,20 @@ void TCinetiqueMain::EnregistrePoint() {
             const double T = dateReception != 0 ? dateReception : maintenant;
             const double ecoule = EcartSecondes(T, InstantDebut);
             X.valeur[n] = arrondiSecondes(ecoule);
-            PanelDuree->setText(FormatDuree(qint32(ecoule)));
+            ChangeDureeAffichee(FormatDuree(qint32(ecoule)));
             if (X.maxi < X.valeur[n]) {
                 X.maxi = 1.5 * X.valeur[n];
-                RedessineOscillo();
+                Q_EMIT redessine();
             }
             pris = n == 0 || X.valeur[n - 1] <= X.valeur[n];
         } else if (graphe.AbscisseMaitre == amIndex) {
-            PanelDuree->setText(QString::number(n + 1));
+            ChangeDureeAffichee(QString::number(n + 1));
             if (X.maxi < n + 16) {
                 X.maxi += 16;
-                RedessineOscillo();
+                Q_EMIT redessine();
             }
         } else if (M) {
-            PanelDuree->setText(M->SymboleGrandeur + QLatin1Char('=') +
+            ChangeDureeAffichee(M->SymboleGrandeur + QLatin1Char('=') +
                                 M->FormatApp(M->ValeurCourante) + QLatin1Char(' ') +
                                 M->UniteGrandeur);
             X.valeur[n] = M->ValeurCourante;
@@ -160,116 +114,73 @@ void TCinetiqueMain::EnregistrePoint() {
 
     if (pris) {
         RangeValeursVoies(n);
-        PlaceCellule(n + 2, 0, FormatGeneral(X.valeur[n], 7, 2, separateurDecimal()));
         graphe.NbrePoints = n + 1;
-        if (Grid->rowCount() < graphe.NbrePoints + 3) {
-            Grid->setRowCount(graphe.NbrePoints + 16);
-            DefileGrille(graphe.NbrePoints <= 16 ? 2 : graphe.NbrePoints - 2);
-        }
+        Q_EMIT echantillonAjoute(n);
     }
 
     if (ModeAcq == maTemps) {
-        const qint32 prevus = DureeMesure / std::max<int>(DeltatMesure, 1);
+        // The sample at (or past) the end of the duration is the last one.
         if (EcartSecondes(heureDuJour(), InstantDebut) > DureeMesure ||
-            (pris && graphe.NbrePoints > prevus) || graphe.NbrePoints > indiceVecteurMax)
+            (pris && X.valeur[n] >= DureeMesure) || graphe.NbrePoints > indiceVecteurMax)
             FinAcquisition();
     } else if (graphe.NbrePoints >= indiceVecteurMax) {
         FinAcquisition();
     }
-    if (ModeAcq != maTemps) ActiveCommandesSelonPoints();
     if (pris) EcritSecours();
 }
 
-bool TCinetiqueMain::ValeursToutesLues() const {
-    for (int v = 0; v < graphe.NbreVoies; ++v)
-        if (!AppareilAcq[v] || estNaN(AppareilAcq[v]->ValeurCourante)) return false;
-    return true;
-}
-
-void TCinetiqueMain::RangeValeursVoies(int n) {
-    // A new acquisition: the backup table starts again from its header.
-    if (n == 0) NbrePointsSauves = 0;
-    for (int v = 0; v < graphe.NbreVoies; ++v) {
-        graphe.mondeY[v].valeur[n] = AppareilAcq[v]->ValeurCourante;
-        PlaceCellule(n + 2, v + 1, AppareilAcq[v]->FormatApp(AppareilAcq[v]->ValeurCourante));
-        graphe.TracePoint(v, n);
-    }
-    dataSaved = false;
-}
-
-void TCinetiqueMain::EnregistreClavier() {
+void TAcquisition::EnregistreClavier() {
     const int n = graphe.NbrePoints;
     Tmonde& X = graphe.mondeX;
     if (n >= indiceVecteurMax) return;
-    graphe.TraceCurseurs();
     X.valeur[n] = valeurClavier;
     X.valeur[n + 1] = valeurClavier;
-    X.PosCurseur = X.PosWindow(valeurClavier);
-    graphe.TraceCurseurs();
-
+    // A vertical mark at the value typed.
+    Q_EMIT curseursAPlacer();
     const bool pris = ValeursToutesLues();
     if (pris) {
         RangeValeursVoies(n);
-        PlaceCellule(n + 2, 0, FormatGeneral(X.valeur[n], 5, 2, separateurDecimal()));
         graphe.NbrePoints = n + 1;
-        if (Grid->rowCount() < graphe.NbrePoints + 3) Grid->setRowCount(graphe.NbrePoints + 16);
+        Q_EMIT echantillonAjoute(n);
     }
     if (graphe.NbrePoints >= indiceVecteurMax) FinAcquisition();
-    ClavierEdit->clear();
-    ClavierEdit->setFocus();
-    ActiveCommandesSelonPoints();
+    Q_EMIT clavierTraite(true);
     if (pris) EcritSecours();
 }
 
-bool TCinetiqueMain::ClavierEditKeyPress(QChar Key) {
-    if (Key == QChar(13)) {
-        ValideEntreeClavier();
-        return false;
-    }
-    return caractereClavier(Key);
-}
-
-void TCinetiqueMain::ValideClavierBtnClick() {
-    ValideEntreeClavier();
-}
-
-void TCinetiqueMain::ValideEntreeClavier() {
-    if (EtatAcq != eaClavier || graphe.NbreVoies == 0) return;
+bool TAcquisition::ValideClavier(const QString& texte) {
+    if (EtatAcq != eaClavier || graphe.NbreVoies == 0) return false;
     if (graphe.NbrePoints >= indiceVecteurMax) {
         dialogues().message(
             QStringLiteral("Nombre maximum de points (%1) atteint").arg(int(indiceVecteurMax)));
-        return;
+        return false;
     }
-    const double v = LitNombre(ClavierEdit->text());
+    const double v = LitNombre(texte);
     valeurClavier = v;
     Tmonde& X = graphe.mondeX;
     if (estNaN(v)) {
         dialogues().message(QStringLiteral("Nombre mal écrit"));
-        ClavierEdit->setFocus();
-        return;
+        return false;
     }
     if (v > X.maxi) {
         if (!Confirme(FormatCourt(v) + QStringLiteral(" > maxi=") + FormatCourt(X.maxi) +
-                      QStringLiteral("\r\nVous confirmez ?"))) {
-            ClavierEdit->setFocus();
-            return;
-        }
+                      QStringLiteral("\r\nVous confirmez ?")))
+            return false;
         X.maxi = v + (X.maxi - X.mini) / 10;
-        RedessineOscillo();
+        Q_EMIT redessine();
     }
     if (v < X.mini) {
         if (!Confirme(FormatCourt(v) + QStringLiteral(" < mini=") + FormatCourt(X.mini) +
-                      QStringLiteral("\r\nVous confirmez ?"))) {
-            ClavierEdit->setFocus();
-            return;
-        }
+                      QStringLiteral("\r\nVous confirmez ?")))
+            return false;
         X.mini = v - (X.maxi - X.mini) / 10;
-        RedessineOscillo();
+        Q_EMIT redessine();
     }
     EnregistreClavier();
+    return true;
 }
 
-void TCinetiqueMain::EnregistreBtnClick() {
+void TAcquisition::Acquerir() {
     if (graphe.NbreVoies == 0 || EtatAcq == eaNone) return;
     const bool depart =
         (ModeAcq == maTemps &&
@@ -284,17 +195,21 @@ void TCinetiqueMain::EnregistreBtnClick() {
         const qint32 n = DureeMesure / std::max<int>(DeltatMesure, 1);
         if (DeltatMesure < std::max<quint16>(DeltatMin, 1) || n < 8 || n > indiceVecteurMax)
             AjusteBaseDeTemps();
-        // The interval may have changed since the set-up: the planned instants follow it.
+        origineT_ = 0;
+        origineN_ = 0;
         for (int i = 0; i <= indiceVecteurMax; ++i)
-            graphe.mondeX.valeur[i] = double(i) * DeltatMesure;
+            graphe.mondeX.valeur[i] = InstantPrevu(i);
         envoiDirectGlb = false;
         for (int v = 0; v < graphe.NbreVoies; ++v)
             envoiDirectGlb = envoiDirectGlb || (AppareilAcq[v] && AppareilAcq[v]->EnvoiDirect);
         graphe.NbrePoints = 0;
+        Q_EMIT echantillonsRemplaces(0);
         SetEtatAcq(eaEnCours);
-        DefileGrille(2);
         voiesSerie->ligneWTW = 0;
         voiesSerie->positionWTW = 1;
+        // The first cycle starts now; one still waiting for an answer is dropped.
+        ++numeroCycle_;
+        cycleEnCours_ = false;
         TimerTimer();
         break;
     }
@@ -314,51 +229,82 @@ void TCinetiqueMain::EnregistreBtnClick() {
     case maBuretteTelmira:
         break;
     }
+    NbrePointsSauves = 0;
 }
 
-void TCinetiqueMain::ToolButton3Click() {
+void TAcquisition::Repere() {
     const double m = EcartSecondes(heureDuJour(), InstantDebut);
     QString texte;
     if (!dialogues().saisie(QStringLiteral("Création d'un repère"), QStringLiteral("Signification"),
                             texte))
         texte.clear();
-    graphe.AjouteRepere(texte, m);
+    graphe.ListeRepere.append({m, texte});
+    Q_EMIT repereAjoute(int(graphe.ListeRepere.size()) - 1);
 }
 
-void TCinetiqueMain::UndoBtnClick() {
+void TAcquisition::Defaire() {
     if (graphe.NbrePoints <= 0) return;
-    for (int c = 0; c < Grid->columnCount(); ++c)
-        delete Grid->takeItem(graphe.NbrePoints + 1, c);
     --graphe.NbrePoints;
     // The backup table must not keep the sample taken back.
-    if (NbrePointsSauves > graphe.NbrePoints) NbrePointsSauves = 0;
-    PanelDuree->setText(QString::number(graphe.NbrePoints));
-    ActiveCommandesSelonPoints();
-    RedessineOscillo();
+    if (NbrePointsSauves > graphe.NbrePoints) EcritSecours(true);
+    ChangeDureeAffichee(QString::number(graphe.NbrePoints));
+    Q_EMIT echantillonsRemplaces(graphe.NbrePoints);
 }
 
-void TCinetiqueMain::StopBtnClick() {
+void TAcquisition::Stop() {
     if (EtatAcq != eaEnCours) return;
-    if (graphe.NbrePoints < 3)
-        ResetBtnClick();
-    else
-        SetEtatAcq(eaTerminee);
+    if (graphe.NbrePoints < 3) {
+        RaZ();
+        return;
+    }
+    SetEtatAcq(eaTerminee);
+    EcritSecours(true);
+    Q_EMIT acquisitionTerminee();
 }
 
-void TCinetiqueMain::ResetBtnClick() {
+bool TAcquisition::RaZ() {
     if (graphe.NbrePoints >= 3 && !Confirme(QStringLiteral("Suppression de toutes les données")))
-        return;
+        return false;
     graphe.NbrePoints = 0;
     NbrePointsSauves = 0;
-    RedessineOscillo();
     graphe.ListeRepere.clear();
-    Grid->setRowCount(16);
-    VideLignesGrille(2);
+    // Nothing is left to save.
+    dataSaved = true;
+    Q_EMIT echantillonsRemplaces(0);
     if (ModeAcq == maIncrement)
         SetEtatAcq(eaIncrement);
     else if (ModeAcq == maClavier)
         SetEtatAcq(eaClavier);
     else
         SetEtatAcq(eaAttente);
-    PanelDuree->clear();
+    ChangeDureeAffichee(QString());
+    return true;
+}
+
+QString TAcquisition::TexteAbscisse(int i) const {
+    // Typed abscissas are shown as they are typed, with fewer digits.
+    return FormatGeneral(graphe.mondeX.valeur[i], ModeAcq == maClavier ? 5 : 7, 2,
+                         separateurDecimal());
+}
+
+QString TAcquisition::TexteValeur(int v, int i) const {
+    const double x = graphe.mondeY[v].valeur[i];
+    return AppareilAcq[v] ? AppareilAcq[v]->FormatApp(x) : FormatNombre(x);
+}
+
+double TAcquisition::AbscisseCurseur() const {
+    const int n = graphe.NbrePoints;
+    const Tmonde& X = graphe.mondeX;
+    switch (ModeAcq) {
+    case maClavier:
+        return valeurClavier;
+    case maAppareilMaitre:
+        if (graphe.AbscisseMaitre == amVoie0 && graphe.voieMaitre < graphe.NbreVoies &&
+            AppareilAcq[graphe.voieMaitre])
+            return AppareilAcq[graphe.voieMaitre]->ValeurCourante;
+        [[fallthrough]];
+    default:
+        // Where the next sample goes.
+        return X.valeur[std::min(n, int(indiceVecteurMax))];
+    }
 }

@@ -1,87 +1,52 @@
-#include "display/cinetiquemain.h"
+#include "acquisition/acquisition.h"
 
 #include "app/horloge.h"
+#include "instruments/appareil.h"
+#include "settings/reglages.h"
 
-#include <QAction>
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
-#include <QGroupBox>
-#include <QLabel>
-#include <QLineEdit>
 #include <QStandardPaths>
-#include <QTimer>
-#include <QToolButton>
 
-void TCinetiqueMain::CreeEtatAcquisition() {
-    OldAppareilAcq.clear();
-    dataSaved = true;
-    // The backup table sits beside the program, named after it.
+namespace {
+const QString cleTraceActif = QStringLiteral("FichierTrace/Actif");
+
+// The backup table sits beside the program, named after it; a program that cannot write
+// beside itself keeps it in the user's data folder, as the device file.
+QString cheminSecours() {
     const QString programme = QCoreApplication::applicationFilePath();
-    const qsizetype point = programme.lastIndexOf(QLatin1Char('.'));
-    const qsizetype barre = programme.lastIndexOf(QLatin1Char('/'));
-    NomFichierSauvegarde =
-        (point > barre ? programme.left(point) : programme) + QStringLiteral(".txt");
-    // An installed program cannot write beside itself: the table goes to the user's data then,
-    // as the device file does.
-    if (!QFileInfo(QFileInfo(NomFichierSauvegarde).absolutePath()).isWritable()) {
-        const QString donnees = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
-        QDir().mkpath(donnees);
-        NomFichierSauvegarde = QDir(donnees).filePath(QFileInfo(NomFichierSauvegarde).fileName());
-    }
+    const QFileInfo info(programme);
+    QString nom = info.completeBaseName();
+    if (nom.isEmpty()) nom = QStringLiteral("telmira");
+    const QString dossier = info.absolutePath();
+    if (!programme.isEmpty() && QFileInfo(dossier).isWritable())
+        return QDir(dossier).filePath(nom + QStringLiteral(".txt"));
+    const QString donnees = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
+    QDir().mkpath(donnees);
+    return QDir(donnees).filePath(nom + QStringLiteral(".txt"));
+}
+} // namespace
 
-    EtatAcq = eaNone;
-    ModeAcq = maTemps;
-    AfficheModeAcq();
-    PagePermise = false;
-
-    DeltatMesure = 1;
-    DureeMesure = 120;
-    dateReception = 0;
-    DeltatMin = 1;
-    AppelKalvento = false;
-    CodeBeep = 0;
+TAcquisition::TAcquisition(QObject* parent) : QObject(parent) {
+    // The port table comes first: it advances the rotating trace index.
+    voiesSerie = std::make_unique<TVoiesSerie>(
+        [this](TApdComPort* CP, quint16 Count) { TriggerAvail(CP, Count); }, this);
+    NomFichierSauvegarde = cheminSecours();
     InstantDebut = heureDuJour();
-
-    for (QGroupBox* cadre : PanelVoies->findChildren<QGroupBox*>(Qt::FindDirectChildrenOnly)) {
-        bool ok = false;
-        const int tag = cadre->property("Tag").toInt(&ok);
-        if (!ok || tag < 0 || tag >= Tgraphe::MaxVoies) continue;
-        groupBoxs[tag] = cadre;
-        labels[tag] = cadre->findChild<QLabel*>();
-        speedButtons[tag] = cadre->findChild<QToolButton*>();
-    }
-    graphe.LimiteFenetre = Oscillo->rect();
+    Timer.setInterval(5000);
+    connect(&Timer, &QTimer::timeout, this, &TAcquisition::TimerTimer);
+    essaiConfig_.setInterval(250);
+    connect(&essaiConfig_, &QTimer::timeout, this, &TAcquisition::AppliqueConfigEnAttente);
 }
 
-void TCinetiqueMain::SetEtatAcq(TEtatAcquisition Etat) {
-    EtatAcq = Etat;
-    const int n = graphe.NbrePoints;
-    switch (Etat) {
-    case eaEnCours:
-    case eaNone:
-        EnregistreBtn->setEnabled(false);
-        break;
-    case eaTerminee:
-        if (ModeAcq == maTemps)
-            EnregistreBtn->setEnabled(n == 0);
-        else if (ModeAcq == maAppareilMaitre || ModeAcq == maBuretteTelmira)
-            EnregistreBtn->setEnabled(false);
-        break;
-    case eaAttente:
-    case eaIncrement:
-    case eaClavier:
-        EnregistreBtn->setEnabled(true);
-        break;
-    }
-    ResetBtn->setEnabled((Etat == eaTerminee || Etat == eaIncrement || Etat == eaClavier) && n > 0);
-    StopBtn->setEnabled(Etat == eaEnCours);
-    RepereBtn->setEnabled(Etat == eaEnCours || Etat == eaIncrement || Etat == eaClavier);
-    EnregistreNouveauFichierItem->setEnabled(n > 2);
-    KalventoSaveBtn->setEnabled(EnregistreNouveauFichierItem->isEnabled());
-    UndoBtn->setEnabled(false);
-    PanelTemps->setVisible(ModeAcq == maTemps);
+TAcquisition::~TAcquisition() {
+    // The ports go before the rest: no data-available event may reach a half-destroyed engine.
+    voiesSerie.reset();
+}
 
+void TAcquisition::SetEtatAcq(TEtatAcquisition Etat) {
+    EtatAcq = Etat;
     int intervalle = DeltatMin * 1000;
     if (Etat == eaEnCours) {
         intervalle = ModeAcq == maAppareilMaitre   ? 1000
@@ -89,29 +54,113 @@ void TCinetiqueMain::SetEtatAcq(TEtatAcquisition Etat) {
                                                    : DeltatMesure * 1000;
         intervalle = std::max(intervalle, DeltatMin * 1000);
     }
-    Timer->setInterval(intervalle);
+    Timer.setInterval(intervalle);
     if (graphe.NbreVoies >= 1 && Etat != eaNone && ModeAcq != maAppareilMaitre)
-        Timer->start();
+        Timer.start();
     else
-        Timer->stop();
+        Timer.stop();
     Reponse = true;
-
-    if (Etat == eaClavier) {
-        ClavierEdit->clear();
-        ClavierEdit->setFocus();
-        ClavierGB->setTitle(QStringLiteral("Clavier=") + graphe.mondeX.Nom + QLatin1Char('/') +
-                            graphe.mondeX.Unite);
-    }
+    Q_EMIT etatChange();
+    Q_EMIT etatEntre(Etat);
 }
 
-void TCinetiqueMain::SuspendAcq() {
-    sauveTimer = Timer->isActive();
+void TAcquisition::SuspendAcq() {
+    if (suspensions_++ > 0) return;
+    sauveTimer = Timer.isActive();
     sauveEtat = EtatAcq;
-    Timer->stop();
+    Timer.stop();
     EtatAcq = eaNone;
 }
 
-void TCinetiqueMain::RepriseAcq() {
-    if (sauveTimer) Timer->start();
+void TAcquisition::RepriseAcq() {
+    if (suspensions_ == 0 || --suspensions_ > 0) return;
     EtatAcq = sauveEtat;
+    // An answer dropped while the dialog was open is no missing answer.
+    Reponse = true;
+    if (sauveTimer) Timer.start();
+    Q_EMIT etatChange();
+    if (!configEnAttente_.isEmpty())
+        QTimer::singleShot(0, this, [this] { AppliqueConfigEnAttente(); });
+}
+
+TCommandes TAcquisition::commandes() const {
+    const int n = graphe.NbrePoints;
+    const bool voies = graphe.NbreVoies > 0;
+    const TEtatAcquisition e = EtatAcq;
+    TCommandes c;
+    switch (e) {
+    case eaEnCours:
+    case eaNone:
+        break;
+    case eaTerminee:
+        // A time base may start again only from an empty store; on demand and at the keyboard
+        // the entries go on (up to the store's capacity).
+        c.Acquerir = ModeAcq == maTemps       ? n == 0
+                     : ModeAcq == maIncrement ? true
+                     : ModeAcq == maClavier   ? true
+                                              : false;
+        break;
+    case eaAttente:
+    case eaIncrement:
+    case eaClavier:
+        c.Acquerir = true;
+        break;
+    }
+    c.Acquerir = c.Acquerir && voies;
+    c.RaZ = (e == eaTerminee || e == eaIncrement || e == eaClavier) && n > 0;
+    c.Stop = e == eaEnCours;
+    c.Repere = voies && (e == eaEnCours || e == eaIncrement || e == eaClavier);
+    c.Defaire = n > 0 &&
+                (ModeAcq == maIncrement || ModeAcq == maAppareilMaitre || ModeAcq == maClavier) &&
+                (e == eaEnCours || e == eaIncrement || e == eaClavier);
+    c.Fichier = n > 0;
+    c.Multimetre = voies;
+    c.PanelTemps = ModeAcq == maTemps;
+    c.Clavier = ModeAcq == maClavier;
+    c.Dosage = ModeAcq == maBuretteTelmira;
+    return c;
+}
+
+bool TAcquisition::occupe() const {
+    return suspensions_ > 0 || questionPosee_.any() || (DialogueOuvert && DialogueOuvert());
+}
+
+void TAcquisition::DemandeConfig(const QString& NomFichier) {
+    configEnAttente_ = NomFichier;
+    AppliqueConfigEnAttente();
+}
+
+void TAcquisition::AppliqueConfigEnAttente() {
+    if (configEnAttente_.isEmpty()) {
+        essaiConfig_.stop();
+        return;
+    }
+    // Tried again a little later: a dialog or a question is still open.
+    if (occupe()) {
+        if (!essaiConfig_.isActive()) essaiConfig_.start();
+        return;
+    }
+    essaiConfig_.stop();
+    const QString nom = std::exchange(configEnAttente_, QString());
+    if (PerteDonneesAcceptee()) LitConfig(nom);
+}
+
+void TAcquisition::ChangeProbleme(const QString& texte) {
+    if (texte == texteProbleme_) return;
+    texteProbleme_ = texte;
+    Q_EMIT problemeChange(texte);
+}
+
+void TAcquisition::ChangeDureeAffichee(const QString& texte) {
+    if (texte == texteDuree_) return;
+    texteDuree_ = texte;
+    Q_EMIT dureeChange(texte);
+}
+
+bool TAcquisition::LitTraceActif() {
+    return ouvreReglages()->value(cleTraceActif, true).toBool();
+}
+
+void TAcquisition::EcritTraceActif(bool actif) {
+    ouvreReglages()->setValue(cleTraceActif, actif ? QStringLiteral("1") : QStringLiteral("0"));
 }

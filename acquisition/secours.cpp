@@ -1,7 +1,8 @@
+#include "acquisition/acquisition.h"
+
 #include "app/cp1252.h"
 #include "app/dialogues.h"
 #include "app/utilitaires.h"
-#include "display/cinetiquemain.h"
 #include "instruments/appareil.h"
 
 #include <QSaveFile>
@@ -9,11 +10,14 @@
 // The whole table is written to a temporary file that then replaces the old one: a program
 // killed or a disk full at any moment leaves the previous complete table, never a torn line.
 // The rows already written are kept formatted, so an extension only formats the new ones.
-void TCinetiqueMain::EcritSecours() {
+// Rows are added three at a time, or all at once when `tout` is set (the end of a run).
+void TAcquisition::EcritSecours(bool tout) {
     const int n = graphe.NbrePoints;
-    // Fewer samples than the table holds: the store was emptied or thinned out meanwhile.
-    if (NbrePointsSauves > n) NbrePointsSauves = 0;
-    if (n <= NbrePointsSauves + 2) return;
+    // Fewer samples than the table holds: the store was emptied or thinned out meanwhile, and
+    // the table is written again from its header.
+    const bool reecrire = NbrePointsSauves > n;
+    if (reecrire) NbrePointsSauves = 0;
+    if (!(reecrire && tout) && n <= NbrePointsSauves + (tout ? 0 : 2)) return;
     const int nbre = graphe.NbreVoies;
     const Tmonde& X = graphe.mondeX;
 
@@ -43,10 +47,12 @@ void TCinetiqueMain::EcritSecours() {
     const bool reussi = fichier.open(QIODevice::WriteOnly) && fichier.write(tete) == tete.size() &&
                         fichier.write(lignes) == lignes.size() && fichier.commit();
     if (!reussi) {
-        // Told once: a box at every sample would stop the user from working. The rows are
-        // written again at the next attempt.
+        // Told once, from the event loop: a box at every sample, or one opened in the middle of
+        // an answer, would stop the recording. The rows are written again at the next attempt.
         if (!erreurSecoursSignalee_)
-            dialogues().erreur(QStringLiteral("Erreur d'écriture de ") + NomFichierSauvegarde);
+            QTimer::singleShot(0, this, [nom = NomFichierSauvegarde] {
+                dialogues().erreur(QStringLiteral("Erreur d'écriture de ") + nom);
+            });
         erreurSecoursSignalee_ = true;
         return;
     }

@@ -5,7 +5,6 @@
 #include "settings/reglages.h"
 
 #include <QCloseEvent>
-#include <QTimer>
 
 namespace {
 // The recent instruments are kept sorted without regard to case, each name once.
@@ -40,7 +39,7 @@ void TCinetiqueMain::EcritReglages() {
     if (OldAppareilAcq.size() + graphe.NbreVoies > 8 && !OldAppareilAcq.isEmpty())
         OldAppareilAcq.removeFirst();
     for (int v = 0; v < graphe.NbreVoies; ++v)
-        if (const Tappareil* app = AppareilAcq[v]; app)
+        if (const Tappareil* app = acq_->AppareilAcq[v]; app)
             ajouteTrie(OldAppareilAcq, app->NomAppareil);
 
     const auto reglages = ouvreReglages();
@@ -51,21 +50,25 @@ void TCinetiqueMain::EcritReglages() {
     for (int i = 0; i < OldAppareilAcq.size(); ++i)
         reglages->setValue(QStringLiteral("AppareilRecent/N") + QString::number(i),
                            OldAppareilAcq[i]);
-    reglages->setValue(QStringLiteral("FichierTrace/Index"), QString::number(indexFichierTrace));
+    reglages->setValue(QStringLiteral("FichierTrace/Index"),
+                       QString::number(acq_->voiesSerie->indexFichierTrace));
     reglages->sync();
 }
 
 bool TCinetiqueMain::FormClose() {
-    Timer->stop();
-    if (!dataSaved && !Confirme(QStringLiteral("Données non sauvées, quitter ?"))) return false;
+    // Asked while the readings go on: a refused close leaves the run as it was.
+    if (graphe.NbrePoints > 0 && !acq_->dataSaved &&
+        !Confirme(QStringLiteral("Données non sauvées, quitter ?")))
+        return false;
+    acq_->Timer.stop();
     // Whatever fails while the settings are written or the ports released, the window goes.
     try {
         EcritReglages();
     } catch (const std::exception&) {
     }
     try {
-        voiesSerie->LibereVoies(
-            std::span<Tappareil* const>(AppareilAcq.data(), std::size_t(graphe.NbreVoies)));
+        acq_->voiesSerie->LibereVoies(
+            std::span<Tappareil* const>(acq_->AppareilAcq.data(), std::size_t(graphe.NbreVoies)));
     } catch (const std::exception&) {
     }
     return true;

@@ -1,16 +1,23 @@
 #include "display/cinetiquemain.h"
 
-#include "app/utilitaires.h"
 #include "app/ecran.h"
+#include "app/utilitaires.h"
 #include "display/oscillo.h"
+#include "instruments/appareil.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QClipboard>
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QGroupBox>
+#include <QHeaderView>
 #include <QLabel>
+#include <QLineEdit>
+#include <QSpinBox>
 #include <QStatusTipEvent>
+#include <QTableWidget>
 #include <QToolBar>
 #include <QToolButton>
 
@@ -23,29 +30,42 @@ QString cheminAide() {
         if (QFileInfo::exists(c)) return QDir::cleanPath(c);
     return {};
 }
+
+void couleur(QWidget* w, const QColor& c) {
+    QPalette p = w->palette();
+    p.setColor(QPalette::WindowText, c);
+    w->setPalette(p);
+}
 } // namespace
 
-TCinetiqueMain::TCinetiqueMain(QWidget* parent) : QMainWindow(parent) {
+TCinetiqueMain::TCinetiqueMain(QWidget* parent)
+    : QMainWindow(parent), acq_(std::make_unique<TAcquisition>()), graphe(acq_->graphe) {
     // Before any control asks for a font by name.
     InstallePolices();
-    // The port table comes first: it advances the rotating trace index.
-    voiesSerie = std::make_unique<TVoiesSerie>(
-        [this](TApdComPort* CP, quint16 Count) { TriggerAvail(CP, Count); }, this);
     CreeControles();
     // The "Aide" button shows only when the help topics are there.
     const bool avecAide = !cheminAide().isEmpty();
     for (QAction* a : ToolBar2->actions())
         if (ToolBar2->widgetForAction(a) == AideBtn) a->setVisible(avecAide);
     DeltaLabel->setText(QStringLiteral("δt(s)"));
-    CreeEtatAcquisition();
+    for (QGroupBox* cadre : PanelVoies->findChildren<QGroupBox*>(Qt::FindDirectChildrenOnly)) {
+        bool ok = false;
+        const int tag = cadre->property("Tag").toInt(&ok);
+        if (!ok || tag < 0 || tag >= Tgraphe::MaxVoies) continue;
+        groupBoxs[tag] = cadre;
+        labels[tag] = cadre->findChild<QLabel*>();
+        speedButtons[tag] = cadre->findChild<QToolButton*>();
+    }
+    graphe.LimiteFenetre = Oscillo->rect();
     DispositionVoies();
     ConnecteCommandes();
-    ConnecteConfig();
-    ConnecteDonnees();
-    indexFichierTrace = voiesSerie->indexFichierTrace;
+    ConnecteMoteur();
+    ConnecteFichiers();
     LitReglages();
     AdapteEcran(this);
-    MajBaseDeTemps();
+    AfficheModeAcq();
+    MajCommandes();
+    acq_->MajBaseDeTemps();
 }
 
 TCinetiqueMain::~TCinetiqueMain() {
@@ -53,6 +73,37 @@ TCinetiqueMain::~TCinetiqueMain() {
     // signals (editingFinished...): none may reach a half-destroyed window.
     for (QObject* enfant : findChildren<QObject*>())
         enfant->disconnect(this);
+    acq_->disconnect(this);
+}
+
+void TCinetiqueMain::ConnecteMoteur() {
+    TAcquisition* a = acq_.get();
+    // A set-up from outside waits while a box of the window is open.
+    a->DialogueOuvert = [] { return QApplication::activeModalWidget() != nullptr; };
+    a->JoueSon = [](int) { QApplication::beep(); };
+    connect(a, &TAcquisition::etatChange, this, &TCinetiqueMain::MajCommandes);
+    connect(a, &TAcquisition::miseEnPlace, this, &TCinetiqueMain::MiseEnPlace);
+    connect(a, &TAcquisition::valeurVoie, this, &TCinetiqueMain::AfficheValeur);
+    connect(a, &TAcquisition::stabiliteVoie, this, &TCinetiqueMain::AfficheStabilite);
+    connect(a, &TAcquisition::echantillonAjoute, this, &TCinetiqueMain::AfficheEchantillon);
+    connect(a, &TAcquisition::echantillonsRemplaces, this, &TCinetiqueMain::AfficheDepuis);
+    connect(a, &TAcquisition::problemeChange, LabelPb, &QLabel::setText);
+    connect(a, &TAcquisition::dureeChange, PanelDuree, &QLabel::setText);
+    connect(a, &TAcquisition::baseDeTempsChange, this, &TCinetiqueMain::AfficheBaseDeTemps);
+    connect(a, &TAcquisition::curseursAPlacer, this, &TCinetiqueMain::PlaceCurseurs);
+    connect(a, &TAcquisition::redessine, this, &TCinetiqueMain::RedessineOscillo);
+    connect(a, &TAcquisition::repereAjoute, this, [this](int i) {
+        if (i >= 0 && i < graphe.ListeRepere.size()) graphe.TraceRepere(graphe.ListeRepere[i]);
+    });
+    connect(a, &TAcquisition::etatEntre, this, [this](TEtatAcquisition etat) {
+        if (etat != eaClavier) return;
+        ClavierEdit->clear();
+        ClavierEdit->setFocus();
+    });
+    connect(a, &TAcquisition::clavierTraite, this, [this](bool pris) {
+        if (pris) ClavierEdit->clear();
+        ClavierEdit->setFocus();
+    });
 }
 
 bool TCinetiqueMain::event(QEvent* e) {
@@ -67,4 +118,152 @@ void TCinetiqueMain::ArgumentRecu(const QString& argument) {
     argumentTransmis = argument;
     Q_EMIT argumentTransmisChange(argument);
     ChargeArgument(argument);
+}
+
+void TCinetiqueMain::MajCommandes() {
+    const TCommandes c = acq_->commandes();
+    EnregistreBtn->setEnabled(c.Acquerir);
+    RepereBtn->setEnabled(c.Repere);
+    UndoBtn->setEnabled(c.Defaire);
+    StopBtn->setEnabled(c.Stop);
+    ResetBtn->setEnabled(c.RaZ);
+    EnregistreNouveauFichierItem->setEnabled(c.Fichier);
+    KalventoSaveBtn->setEnabled(c.Fichier);
+    CopyBtn->setEnabled(c.Fichier);
+    PleinEcranBtn->setEnabled(c.Multimetre);
+    PanelTemps->setVisible(c.PanelTemps);
+    const bool multimetre = PleinEcranBtn->isChecked();
+    ClavierGB->setVisible(c.Clavier && !multimetre);
+    for (QAction* a : ToolBar1->actions())
+        if (ToolBar1->widgetForAction(a) == BuretteBtn) a->setVisible(c.Dosage);
+    if (acq_->EtatAcq == eaClavier) {
+        const Tmonde& X = graphe.mondeX;
+        ClavierGB->setTitle(QStringLiteral("Clavier=") + X.Nom + QLatin1Char('/') + X.Unite);
+    }
+}
+
+void TCinetiqueMain::MiseEnPlace() {
+    const int nbre = graphe.NbreVoies;
+    for (int v = 0; v < Tgraphe::MaxVoies; ++v) {
+        QGroupBox* cadre = groupBoxs[v];
+        if (!cadre) continue;
+        const Tappareil* A = v < nbre ? acq_->AppareilAcq[v] : nullptr;
+        cadre->setVisible(A != nullptr);
+        if (!A) continue;
+        speedButtons[v]->show();
+        speedButtons[v]->setCheckable(true);
+        speedButtons[v]->setChecked(false);
+        speedButtons[v]->setToolTip(QStringLiteral("Données non stables"));
+        couleur(labels[v], CouleurVoie(v));
+        couleur(cadre, CouleurVoie(v));
+        cadre->setTitle(A->NomAppareil);
+        labels[v]->clear();
+    }
+    StatusClavier->setText(acq_->ModeAcq == maClavier
+                               ? QStringLiteral("Pour enregistrer la valeur entrée au clavier, "
+                                                "valider par la touche entrée")
+                               : QString());
+    AfficheModeAcq();
+    {
+        const QSignalBlocker bloque(DeltatSE);
+        DeltatSE->setMinimum(acq_->DeltatMin);
+    }
+    Grid->setRowCount(16);
+    VideLignesGrille(2);
+    PrepareGrille();
+    if (PleinEcranBtn->isChecked()) DispositionVoies();
+    MajCommandes();
+    RedessineOscillo();
+}
+
+void TCinetiqueMain::AfficheValeur(int v) {
+    const Tappareil* A = acq_->AppareilAcq[v];
+    if (A && labels[v]) labels[v]->setText(A->NomValeurUniteCourante());
+}
+
+void TCinetiqueMain::AfficheStabilite(int v, bool stable) {
+    QToolButton* b = speedButtons[v];
+    if (!b || b->isHidden()) return;
+    b->setCheckable(true);
+    b->setChecked(stable);
+    b->setToolTip(stable ? QStringLiteral("Données stables")
+                         : QStringLiteral("Données non stables"));
+}
+
+void TCinetiqueMain::AfficheEchantillon(int i) {
+    PlaceCellule(i + 2, 0, acq_->TexteAbscisse(i));
+    for (int v = 0; v < graphe.NbreVoies; ++v) {
+        PlaceCellule(i + 2, v + 1, acq_->TexteValeur(v, i));
+        graphe.TracePoint(v, i);
+    }
+    const int n = graphe.NbrePoints;
+    if (Grid->rowCount() < n + 3) {
+        Grid->setRowCount(n + 16);
+        if (acq_->ModeAcq != maClavier) DefileGrille(n <= 16 ? 2 : n - 2);
+    }
+    MajCommandes();
+}
+
+void TCinetiqueMain::AfficheDepuis(int i) {
+    const int n = graphe.NbrePoints;
+    for (int k = i; k < n; ++k) {
+        PlaceCellule(k + 2, 0, acq_->TexteAbscisse(k));
+        for (int v = 0; v < graphe.NbreVoies; ++v)
+            PlaceCellule(k + 2, v + 1, acq_->TexteValeur(v, k));
+    }
+    VideLignesGrille(n + 2);
+    if (n == 0) {
+        Grid->setRowCount(16);
+        DefileGrille(2);
+    }
+    MajCommandes();
+    RedessineOscillo();
+}
+
+void TCinetiqueMain::PrepareGrille() {
+    const int nbre = graphe.NbreVoies;
+    Grid->setColumnCount(nbre + 1);
+    PlaceCellule(0, 0, graphe.mondeX.Nom);
+    PlaceCellule(1, 0, graphe.mondeX.Unite);
+    for (int v = 0; v < nbre; ++v) {
+        const Tappareil* A = acq_->AppareilAcq[v];
+        if (!A) continue;
+        PlaceCellule(0, v + 1, A->SymboleGrandeur);
+        PlaceCellule(1, v + 1, A->UniteGrandeur);
+    }
+    PanelGrid->setFixedWidth(Grid->columnCount() * Grid->horizontalHeader()->defaultSectionSize() +
+                             16);
+    DefileGrille(2);
+}
+
+void TCinetiqueMain::PlaceCellule(int ligne, int colonne, const QString& texte) {
+    if (colonne >= Grid->columnCount()) return;
+    if (ligne >= Grid->rowCount()) Grid->setRowCount(ligne + 16);
+    QTableWidgetItem* cellule = Grid->item(ligne, colonne);
+    if (!cellule) {
+        cellule = new QTableWidgetItem;
+        Grid->setItem(ligne, colonne, cellule);
+    }
+    cellule->setText(texte);
+}
+
+void TCinetiqueMain::VideLignesGrille(int premiere) {
+    for (int ligne = premiere; ligne < Grid->rowCount(); ++ligne)
+        for (int c = 0; c < Grid->columnCount(); ++c)
+            delete Grid->takeItem(ligne, c);
+}
+
+void TCinetiqueMain::DefileGrille(int ligne) {
+    ligne = std::clamp(ligne, 0, std::max(Grid->rowCount() - 1, 0));
+    if (Grid->rowCount() > 0)
+        Grid->scrollTo(Grid->model()->index(ligne, 0), QAbstractItemView::PositionAtTop);
+}
+
+void TCinetiqueMain::PlaceCurseurs() {
+    graphe.TraceCurseurs();
+    graphe.mondeX.PosCurseur = graphe.mondeX.PosWindow(acq_->AbscisseCurseur());
+    for (int v = 0; v < graphe.NbreVoies; ++v)
+        if (const Tappareil* A = acq_->AppareilAcq[v])
+            graphe.mondeY[v].PosCurseur = graphe.mondeY[v].PosWindow(A->ValeurCourante);
+    graphe.TraceCurseurs();
 }

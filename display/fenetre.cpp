@@ -15,7 +15,6 @@
 #include <QSpinBox>
 #include <QStatusBar>
 #include <QTableWidget>
-#include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
 
@@ -69,9 +68,6 @@ void TCinetiqueMain::CreeControles() {
     StatusClavier->setMinimumWidth(50);
     statusBar()->addWidget(StatusSouris);
     statusBar()->addWidget(StatusClavier, 1);
-
-    Timer = new QTimer(this);
-    Timer->setObjectName(QStringLiteral("Timer"));
 }
 
 void TCinetiqueMain::CreeBarres() {
@@ -84,7 +80,6 @@ void TCinetiqueMain::CreeBarres() {
     FichierBtn = bouton(ToolBar2, QStringLiteral("Fichier"), QStringLiteral("fichier"), cote);
     AjouterBtn =
         bouton(ToolBar2, QStringLiteral("Ajouter appareil "), QStringLiteral("ajouter"), cote);
-    connect(AjouterBtn, &QToolButton::clicked, this, &TCinetiqueMain::AddAppItemClick);
     ModeBtn = bouton(ToolBar2, QStringLiteral("Mode acquisition"), QStringLiteral("mode0"), cote);
     AideBtn = bouton(ToolBar2, QStringLiteral("Aide"), QStringLiteral("aide"), cote);
     AProposBtn = bouton(ToolBar2, QStringLiteral("A propos ..."), QStringLiteral("apropos"), cote);
@@ -94,6 +89,9 @@ void TCinetiqueMain::CreeBarres() {
         MenuFichier->addAction(QStringLiteral("Enregistre nouveau fichier"));
     EnregistreNouvellePageItem = MenuFichier->addAction(QStringLiteral("Enregistre nouvelle page"));
     EnregistreNouvellePageItem->setEnabled(false);
+    // The comment and the constants must be reachable without a transfer to the analysis
+    // program: they go into every file.
+    PageItem = MenuFichier->addAction(QStringLiteral("Renseignements sur la page"));
     MenuFichier->addSeparator();
     EnregistreConfigItem = MenuFichier->addAction(QStringLiteral("Enregistre configuration"));
     ChargeConfigItem = MenuFichier->addAction(QStringLiteral("Charge configuration"));
@@ -157,9 +155,6 @@ void TCinetiqueMain::CreePanelTemps() {
     fleches->addWidget(DureeSBUp);
     fleches->addWidget(DureeSBDown);
     ligne->addLayout(fleches);
-    connect(DureeSBUp, &QToolButton::clicked, this, &TCinetiqueMain::DureeSBUpClick);
-    connect(DureeSBDown, &QToolButton::clicked, this, &TCinetiqueMain::DureeSBDownClick);
-    connect(DureeEdit, &QLineEdit::editingFinished, this, &TCinetiqueMain::DureeEditExit);
     // The characters a duration is typed with.
     DureeEdit->setValidator(new QRegularExpressionValidator(
         QRegularExpression(QStringLiteral("[0-9: %'.imnsµ]*")), DureeEdit));
@@ -169,7 +164,6 @@ void TCinetiqueMain::CreePanelTemps() {
     DeltatSE = new QSpinBox(PanelTemps);
     DeltatSE->setObjectName(QStringLiteral("DeltatSE"));
     DeltatSE->setRange(1, 60);
-    connect(DeltatSE, &QSpinBox::valueChanged, this, &TCinetiqueMain::DeltatSEChange);
     ligne->addWidget(DeltatSE);
     ligne->addSpacing(16);
     NombreLabel = new QLabel(PanelTemps);
@@ -276,7 +270,7 @@ void TCinetiqueMain::CreePanelVoies() {
 }
 
 void TCinetiqueMain::AfficheModeAcq() {
-    ModeBtn->setIcon(icone(QStringLiteral("mode") + QString::number(int(ModeAcq))));
+    ModeBtn->setIcon(icone(QStringLiteral("mode") + QString::number(int(acq_->ModeAcq))));
 }
 
 void TCinetiqueMain::RedessineOscillo() {

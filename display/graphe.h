@@ -1,6 +1,6 @@
 #pragma once
 
-#include "acquisition/monde.h"
+#include "acquisition/echantillons.h"
 
 #include <QColor>
 #include <QFont>
@@ -8,21 +8,13 @@
 #include <QRect>
 #include <QString>
 #include <functional>
+#include <memory>
 
 class QImage;
 class QPainter;
 
-// What the abscissa of the samples is when an instrument sends on its own.
-enum TabscisseMaitre { amTemps, amIndex, amVoie0 };
-
 // Mouse drag on an axis.
 enum Tcurseur { curSelect, curYmax, curXmax };
-
-// A marker at an abscissa; its text goes out with the data, it is not drawn.
-struct Trepere {
-    double Valeur = 0;
-    QString Text;
-};
 
 // Pixel rectangle with exclusive Right and Bottom, as the plot's rules count them.
 struct Trectangle {
@@ -38,10 +30,28 @@ struct Trectangle {
 // Colours of the channels, shared by the plot and the channel panels.
 QColor CouleurVoie(int v);
 
-// The plot and the sample store; one per main window.
+// The plot of a sample store: the engine's, or one of its own (tests, benchmarks).
 class Tgraphe {
+    std::unique_ptr<TEchantillons> propre_;
+
 public:
-    static constexpr int MaxVoies = 9;
+    static constexpr int MaxVoies = TEchantillons::MaxVoies;
+
+    Tgraphe() : Tgraphe(nullptr) {}
+    explicit Tgraphe(TEchantillons& stock) : Tgraphe(&stock) {}
+    Tgraphe(const Tgraphe&) = delete;
+    Tgraphe& operator=(const Tgraphe&) = delete;
+
+    // The store drawn, and its fields under their usual names.
+    TEchantillons& stock;
+    Tmonde& mondeX;
+    Tmonde (&mondeY)[MaxVoies];
+    QList<Trepere>& ListeRepere;
+    int& NbrePoints;
+    int& NbreVoies;
+    TabscisseMaitre& AbscisseMaitre;
+    indiceVoie& voieMaitre;
+    bool& avecLigne;
 
     qint32 dimPoint = 0;
     // Surface drawn on, set by the window before drawing; not owned. Incremental drawings
@@ -50,20 +60,12 @@ public:
     // The surface's font: the margins are measured from it.
     QFont Police;
     bool quadrillage = true;
-    bool avecLigne = false;
-    Tmonde mondeX;
-    Tmonde mondeY[MaxVoies];
-    QList<Trepere> ListeRepere;
-    int NbrePoints = 0; // samples recorded
     int NbreReg = 0;
-    int NbreVoies = 0; // channels in use, 0..9
     Trectangle LimiteCourbe;
     QRect LimiteFenetre;
     qint32 marge = 0;
     qint32 largCarac = 0;
     qint32 hautCarac = 0;
-    TabscisseMaitre AbscisseMaitre = amTemps;
-    indiceVoie voieMaitre = 0;
     Tcurseur curseur = curSelect;
     qint32 xCurseur = 0;
     qint32 yCurseur = 0;
@@ -94,6 +96,13 @@ public:
     [[nodiscard]] static QString TitreAxe(const Tmonde& m);
 
 private:
+    explicit Tgraphe(TEchantillons* stock)
+        : propre_(stock ? nullptr : std::make_unique<TEchantillons>()),
+          stock(stock ? *stock : *propre_), mondeX(this->stock.mondeX), mondeY(this->stock.mondeY),
+          ListeRepere(this->stock.ListeRepere), NbrePoints(this->stock.NbrePoints),
+          NbreVoies(this->stock.NbreVoies), AbscisseMaitre(this->stock.AbscisseMaitre),
+          voieMaitre(this->stock.voieMaitre), avecLigne(this->stock.avecLigne) {}
+
     enum Ancre { ancreGauche, ancreCentre, ancreDroite };
 
     // Runs a drawing on the open painter, or on a painter of its own opened on Canvas.

@@ -15,9 +15,6 @@
 #include <functional>
 
 namespace {
-// Longest time base: 2048 intervals of 60 s.
-constexpr double dureeMax = 2048.0 * 60;
-
 // Calls back on every resize of the object it watches.
 class TSuiviTaille : public QObject {
 public:
@@ -199,7 +196,7 @@ void TCinetiqueMain::OscilloPaint() {
     graphe.Canvas = &oscillo->image;
     graphe.LimiteFenetre = Oscillo->rect();
     for (int v = 0; v < std::min(graphe.NbreVoies, int(Tgraphe::MaxVoies)); ++v) {
-        if (const Tappareil* app = AppareilAcq[std::size_t(v)]) {
+        if (const Tappareil* app = acq_->AppareilAcq[std::size_t(v)]) {
             graphe.mondeY[v].Nom = app->SymboleGrandeur;
             graphe.mondeY[v].Unite = app->UniteGrandeur;
         }
@@ -230,7 +227,7 @@ void TCinetiqueMain::OscilloMouseMove(int X, int Y) {
         double x = NaN, y = NaN;
         graphe.MondeXY(X, Y, 0, x, y);
         const Tmonde& mx = graphe.mondeX;
-        const Tappareil* app = AppareilAcq[0];
+        const Tappareil* app = acq_->AppareilAcq[0];
         const QString ordonnee = app && !estNaN(y)
                                      ? app->NomValeurUnite(y)
                                      : graphe.mondeY[0].Nom + QLatin1Char('=') + FormatCourt(y) +
@@ -287,18 +284,8 @@ bool zoome(Tmonde& m, bool haut) {
 
 void TCinetiqueMain::XUpDownChangingEx(bool haut) {
     if (!zoome(graphe.mondeX, haut)) return;
-    if (ModeAcq == maTemps && graphe.mondeX.Nom == QLatin1String("t")) {
-        const auto D = qint32(std::clamp(std::nearbyint(graphe.mondeX.maxi), 1.0, dureeMax));
-        if (EtatAcq != eaEnCours) {
-            // The same rules as the duration buttons: 8..2048 samples, δt within its limits.
-            DureeMesure = D;
-            AjusteBaseDeTemps();
-        } else if (D / std::max<int>(DeltatMesure, 1) <= 2048) {
-            // While recording, δt stays: the duration follows only while the store holds it.
-            DureeMesure = D;
-            MajBaseDeTemps();
-        }
-    }
+    // In the time base the duration follows the axis (outside a run).
+    acq_->ZoomAbscisse();
     RedessineOscillo();
 }
 
@@ -313,7 +300,7 @@ void TCinetiqueMain::PleinEcranBtnClick() {
     PanelGrid->setVisible(!multimetre);
     Oscillo->setVisible(!multimetre);
     PanelDuree->setVisible(!multimetre);
-    ClavierGB->setVisible(ModeAcq == maClavier && !multimetre);
+    ClavierGB->setVisible(acq_->ModeAcq == maClavier && !multimetre);
     DispositionVoies();
     repaint();
 }

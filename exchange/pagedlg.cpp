@@ -24,7 +24,7 @@ bool ValideConstante(const QLineEdit* nom, QLineEdit* valeur) {
 }
 } // namespace
 
-TPageDlg::TPageDlg(QWidget* parent) : QDialog(parent) {
+TPageDlg::TPageDlg(TInfosPage& infos, QWidget* parent) : QDialog(parent), infos_(infos) {
     setObjectName(QStringLiteral("PageDlg"));
     setWindowTitle(QStringLiteral("Renseignements sur la page courante"));
     auto* vertical = new QVBoxLayout(this);
@@ -77,6 +77,33 @@ TPageDlg::TPageDlg(QWidget* parent) : QDialog(parent) {
         accept();
     });
     connect(CancelBtn, &QPushButton::clicked, this, &QDialog::reject);
+    Recharge();
+    for (QLineEdit* e : {EditNom1, EditUnite1, EditValeur1, EditNom2, EditUnite2, EditValeur2})
+        connect(e, &QLineEdit::textChanged, this, &TPageDlg::Transmet);
+    connect(Memo, &QPlainTextEdit::textChanged, this, &TPageDlg::Transmet);
+}
+
+void TPageDlg::Recharge() {
+    const TInfosPage copie = infos_;
+    EditNom1->setText(copie.Nom1);
+    EditUnite1->setText(copie.Unite1);
+    EditValeur1->setText(copie.Valeur1);
+    EditNom2->setText(copie.Nom2);
+    EditUnite2->setText(copie.Unite2);
+    EditValeur2->setText(copie.Valeur2);
+    if (Memo->toPlainText() != copie.Commentaire.join(QLatin1Char('\n')))
+        Memo->setPlainText(copie.Commentaire.join(QLatin1Char('\n')));
+    infos_ = copie;
+}
+
+void TPageDlg::Transmet() {
+    infos_.Nom1 = EditNom1->text();
+    infos_.Unite1 = EditUnite1->text();
+    infos_.Valeur1 = EditValeur1->text();
+    infos_.Nom2 = EditNom2->text();
+    infos_.Unite2 = EditUnite2->text();
+    infos_.Valeur2 = EditValeur2->text();
+    infos_.Commentaire = LignesCommentaire();
 }
 
 void TPageDlg::PrepareAffichage(bool transfert) {
@@ -100,6 +127,9 @@ void TPageDlg::OKBtnClick() {
     if (Const1) ++NbreConst;
     Const2 = ValideConstante(EditNom2, EditValeur2);
     if (Const2) ++NbreConst;
+    Transmet();
+    infos_.Const1 = Const1;
+    infos_.Const2 = Const2;
     ModifConst = EditNom1->text() != oldNom1 || EditNom2->text() != oldNom2;
 }
 

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "exchange/infospage.h"
+
 #include <QDialog>
 #include <QString>
 #include <QStringList>
@@ -9,13 +11,17 @@ class QLineEdit;
 class QPlainTextEdit;
 class QPushButton;
 
-// The information that goes with a page of samples: a comment and up to two experimental
-// constants. Kept for the whole run, so that what the user typed stays from one use to the next.
+// Edits the information that goes with a page of samples (a comment and up to two experimental
+// constants), kept by the engine for the whole run: what is typed reaches it at once, the
+// constants count once validated.
 class TPageDlg : public QDialog {
     Q_OBJECT
 
 public:
-    explicit TPageDlg(QWidget* parent = nullptr);
+    explicit TPageDlg(TInfosPage& infos, QWidget* parent = nullptr);
+    // Shows the information again as the engine holds it (the names of the constants may have
+    // been changed by a transfer).
+    void Recharge();
 
     // Shows the choice "Données vers Kalvento" and its captions for a transfer, or the plain
     // page information otherwise.
@@ -48,4 +54,7 @@ protected:
 
 private:
     void FormShow();
+    void Transmet();
+
+    TInfosPage& infos_;
 };

@@ -8,9 +8,6 @@
 #include <limits>
 #include <memory>
 
-class QAbstractButton;
-class QGroupBox;
-class QLabel;
 class TApdComPort;
 class TFichierIni;
 class TStatistiqueDeuxVar;
@@ -65,10 +62,6 @@ public:
     QString nomGrandeur = QStringLiteral("Tension");
     bool LireCoeffUnite = false;
     bool LireNomUnite = false;
-    // Widgets of the main window's channel panel; not owned.
-    QGroupBox* GroupBoxApp = nullptr;
-    QAbstractButton* StableApp = nullptr;
-    QLabel* LabelApp = nullptr;
     quint16 ComNumber = 1;
     qint32 Baud = 9600;
     // 0 none, 1 odd, 2 even, 3 mark, 4 space (the order of TParity).

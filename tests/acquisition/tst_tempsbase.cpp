@@ -59,8 +59,9 @@ private Q_SLOTS:
         for (int i = 0; i < attendu.size(); ++i) {
             f.DureeSBUpClick();
             vu << f.DureeEdit->text();
-            deltats << f.DeltatMesure;
-            QVERIFY(f.DureeMesure / f.DeltatMesure <= 2048 && f.DureeMesure / f.DeltatMesure >= 8);
+            deltats << f.acq().DeltatMesure;
+            QVERIFY(f.acq().DureeMesure / f.acq().DeltatMesure <= 2048 &&
+                    f.acq().DureeMesure / f.acq().DeltatMesure >= 8);
         }
         QCOMPARE(vu, attendu);
         QCOMPARE(deltats[15], 1); // 0:30:00
@@ -82,33 +83,33 @@ private Q_SLOTS:
         QCOMPARE(vu, QStringList({"0:01:50", "0:01:40", "0:01:30", "0:01:20", "0:01:10", "0:01:00",
                                   "0:00:50", "0:00:40", "0:00:30", "0:00:20", "0:00:10", "0:00:10",
                                   "0:00:10"}));
-        f.DureeMesure = hms(1, 0, 0);
+        f.acq().DureeMesure = hms(1, 0, 0);
         f.DureeSBDownClick();
         QCOMPARE(f.DureeEdit->text(), QStringLiteral("0:50:00"));
-        QCOMPARE(f.DeltatMesure, quint16(2));
+        QCOMPARE(f.acq().DeltatMesure, quint16(2));
 
-        f.DeltatMin = 2;
-        f.DeltatMesure = 2;
-        f.DureeMesure = 10;
+        f.acq().DeltatMin = 2;
+        f.acq().DeltatMesure = 2;
+        f.acq().DureeMesure = 10;
         f.DureeSBDownClick();
-        QCOMPARE(f.DureeMesure, 16);
+        QCOMPARE(f.acq().DureeMesure, 16);
         QCOMPARE(f.NombreLabel->text(), QStringLiteral("N=8"));
     }
 
     void intervalleTape() {
         TCinetiqueMain f;
-        f.DureeMesure = hms(4, 0, 0);
+        f.acq().DureeMesure = hms(4, 0, 0);
         f.DeltatSE->setValue(8);
         f.DeltatSE->setValue(1);
-        QCOMPARE(f.DeltatMesure, quint16(8));
+        QCOMPARE(f.acq().DeltatMesure, quint16(8));
         QCOMPARE(f.NombreLabel->text(), QStringLiteral("N=1800"));
         QCOMPARE(f.DeltatSE->value(), 8);
 
         // Too short for 8 intervals: δt never reaches 0.
-        f.DureeMesure = 5;
+        f.acq().DureeMesure = 5;
         f.DeltatSE->setValue(3);
-        QVERIFY(f.DeltatMesure >= 1);
-        QVERIFY(f.DureeMesure / f.DeltatMesure >= 8);
+        QVERIFY(f.acq().DeltatMesure >= 1);
+        QVERIFY(f.acq().DureeMesure / f.acq().DeltatMesure >= 8);
     }
 
     void dureeTapee() {
@@ -117,44 +118,44 @@ private Q_SLOTS:
         TCinetiqueMain f;
         f.DureeEdit->setText(QStringLiteral("0:13:00"));
         f.DureeEditExit();
-        QCOMPARE(f.DureeMesure, hms(0, 15, 0));
+        QCOMPARE(f.acq().DureeMesure, hms(0, 15, 0));
         f.DureeEdit->setText(QStringLiteral("40:00:00"));
         f.DureeEditExit();
-        QCOMPARE(f.DeltatMesure, quint16(60));
-        QCOMPARE(f.DureeMesure, 2048 * 60);
+        QCOMPARE(f.acq().DeltatMesure, quint16(60));
+        QCOMPARE(f.acq().DureeMesure, 2048 * 60);
         QCOMPARE(f.DureeEdit->text(), QStringLiteral("34:08:00"));
         f.DureeEdit->setText(QStringLiteral("2 mn"));
         f.DureeEditExit();
-        QCOMPARE(f.DureeMesure, 2048 * 60);
+        QCOMPARE(f.acq().DureeMesure, 2048 * 60);
         QCOMPARE(reponses->vus.size(), 1);
         QVERIFY(reponses->vus.first().contains(QStringLiteral("2 mn")));
         QCOMPARE(f.DureeEdit->text(), QStringLiteral("34:08:00"));
         f.DureeEdit->setText(QStringLiteral("0:00:03"));
         f.DureeEditExit();
-        QVERIFY(f.DureeMesure / f.DeltatMesure >= 8);
-        QVERIFY(f.DeltatMesure >= 1);
+        QVERIFY(f.acq().DureeMesure / f.acq().DeltatMesure >= 8);
+        QVERIFY(f.acq().DeltatMesure >= 1);
     }
 
     void doublementPendantLAcquisition() {
         TCinetiqueMain f;
         f.graphe.NbreVoies = 1;
-        f.DureeMesure = 2000;
-        f.DeltatMesure = 1;
-        f.SetEtatAcq(eaEnCours);
+        f.acq().DureeMesure = 2000;
+        f.acq().DeltatMesure = 1;
+        f.acq().SetEtatAcq(eaEnCours);
         f.graphe.NbrePoints = 1500;
         for (int i = 0; i < 1500; ++i) {
             f.graphe.mondeX.valeur[i] = i;
             f.graphe.mondeY[0].valeur[i] = 10.0 * i;
         }
         f.DureeSBUpClick();
-        QCOMPARE(f.DureeMesure, 4000);
-        QCOMPARE(f.DeltatMesure, quint16(2));
+        QCOMPARE(f.acq().DureeMesure, 4000);
+        QCOMPARE(f.acq().DeltatMesure, quint16(2));
         QCOMPARE(f.graphe.NbrePoints, 750);
         QCOMPARE(f.graphe.mondeX.valeur[749], 1498.0);
         QCOMPARE(f.graphe.mondeY[0].valeur[1], 20.0);
         QCOMPARE(f.Grid->item(751, 0)->text(), QStringLiteral("1498"));
         QVERIFY(!f.Grid->item(752, 0));
-        QCOMPARE(f.Timer->interval(), 2000);
+        QCOMPARE(f.acq().Timer.interval(), 2000);
     }
 
     void texteDesDurees() {

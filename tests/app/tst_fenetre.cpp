@@ -53,23 +53,22 @@ private Q_SLOTS:
         TCinetiqueMain f;
         f.show();
         QCOMPARE(f.windowTitle(), QStringLiteral("Acquisition par appareils à sortie Telmira"));
-        QCOMPARE(f.EtatAcq, eaNone);
-        QCOMPARE(f.ModeAcq, maTemps);
-        QCOMPARE(f.DeltatMesure, quint16(1));
-        QCOMPARE(f.DeltatMin, quint16(1));
-        QCOMPARE(f.DureeMesure, 120);
+        QCOMPARE(f.acq().EtatAcq, eaNone);
+        QCOMPARE(f.acq().ModeAcq, maTemps);
+        QCOMPARE(f.acq().DeltatMesure, quint16(1));
+        QCOMPARE(f.acq().DeltatMin, quint16(1));
+        QCOMPARE(f.acq().DureeMesure, 120);
         QCOMPARE(f.graphe.NbreVoies, 0);
-        QVERIFY(!f.Timer->isActive());
-        QVERIFY(f.dataSaved);
+        QVERIFY(!f.acq().Timer.isActive());
+        QVERIFY(f.acq().dataSaved);
         QCOMPARE(f.DureeEdit->text(), QStringLiteral("0:02:00"));
         QCOMPARE(f.NombreLabel->text(), QStringLiteral("N=120"));
         QCOMPARE(f.DeltaLabel->text(), QStringLiteral("δt(s)"));
         QCOMPARE(f.DeltatSE->value(), 1);
         QVERIFY(f.PanelTemps->isVisible());
-        QVERIFY(f.EnregistreBtn->isEnabled());
-        QVERIFY(f.PleinEcranBtn->isEnabled());
-        for (QToolButton* b :
-             {f.RepereBtn, f.UndoBtn, f.StopBtn, f.ResetBtn, f.KalventoSaveBtn, f.CopyBtn})
+        // Without a channel there is nothing to acquire nor to show in large digits.
+        for (QToolButton* b : {f.EnregistreBtn, f.PleinEcranBtn, f.RepereBtn, f.UndoBtn, f.StopBtn,
+                               f.ResetBtn, f.KalventoSaveBtn, f.CopyBtn})
             QVERIFY2(!b->isEnabled(), qPrintable(b->text()));
         QVERIFY(!visibleDansBarre(f.ToolBar1, f.BuretteBtn));
         QVERIFY(!visibleDansBarre(f.ToolBar2, f.AideBtn)); // no help beside the test
@@ -113,14 +112,14 @@ private Q_SLOTS:
         QFETCH(int, deltatMin);
         QFETCH(int, voies);
         TCinetiqueMain f;
-        f.ModeAcq = mode;
-        f.DeltatMesure = quint16(deltat);
-        f.DeltatMin = quint16(deltatMin);
+        f.acq().ModeAcq = mode;
+        f.acq().DeltatMesure = quint16(deltat);
+        f.acq().DeltatMin = quint16(deltatMin);
         f.graphe.NbreVoies = voies;
-        f.SetEtatAcq(etat);
-        QTEST(f.Timer->interval(), "intervalle");
-        QTEST(f.Timer->isActive(), "actif");
-        QVERIFY(f.Reponse);
+        f.acq().SetEtatAcq(etat);
+        QTEST(f.acq().Timer.interval(), "intervalle");
+        QTEST(f.acq().Timer.isActive(), "actif");
+        QVERIFY(f.acq().Reponse);
         QCOMPARE(f.StopBtn->isEnabled(), etat == eaEnCours);
         QCOMPARE(f.PanelTemps->isVisibleTo(&f), mode == maTemps);
     }
@@ -128,42 +127,44 @@ private Q_SLOTS:
     void boutonsSelonEtat() {
         TCinetiqueMain f;
         f.graphe.NbreVoies = 1;
-        f.ModeAcq = maIncrement;
+        f.acq().ModeAcq = maIncrement;
         f.EnregistreBtn->setEnabled(true);
         f.graphe.NbrePoints = 10;
-        f.SetEtatAcq(eaTerminee);
+        f.acq().SetEtatAcq(eaTerminee);
         QVERIFY(f.EnregistreBtn->isEnabled()); // unchanged in this mode
         QVERIFY(f.ResetBtn->isEnabled());
         QVERIFY(f.EnregistreNouveauFichierItem->isEnabled());
         QVERIFY(f.KalventoSaveBtn->isEnabled());
         QVERIFY(!f.RepereBtn->isEnabled());
 
-        f.ModeAcq = maTemps;
-        f.SetEtatAcq(eaTerminee);
+        f.acq().ModeAcq = maTemps;
+        f.acq().SetEtatAcq(eaTerminee);
         QVERIFY(!f.EnregistreBtn->isEnabled());
         f.graphe.NbrePoints = 0;
-        f.SetEtatAcq(eaTerminee);
+        f.acq().SetEtatAcq(eaTerminee);
         QVERIFY(f.EnregistreBtn->isEnabled());
         QVERIFY(!f.ResetBtn->isEnabled());
         QVERIFY(!f.EnregistreNouveauFichierItem->isEnabled());
 
         f.graphe.NbrePoints = 2;
-        f.SetEtatAcq(eaEnCours);
+        f.acq().SetEtatAcq(eaEnCours);
         QVERIFY(!f.EnregistreBtn->isEnabled());
         QVERIFY(f.RepereBtn->isEnabled());
-        QVERIFY(!f.EnregistreNouveauFichierItem->isEnabled()); // needs 3 samples
+        // What was recorded can always be saved, copied or sent.
+        QVERIFY(f.EnregistreNouveauFichierItem->isEnabled());
+        QVERIFY(f.CopyBtn->isEnabled());
     }
 
     void entreeClavier() {
         TCinetiqueMain f;
         f.show();
         QVERIFY(QTest::qWaitForWindowActive(&f));
-        f.ModeAcq = maClavier;
+        f.acq().ModeAcq = maClavier;
         f.ClavierGB->show();
         f.graphe.mondeX.Nom = QStringLiteral("V");
         f.graphe.mondeX.Unite = QStringLiteral("mL");
         f.ClavierEdit->setText(QStringLiteral("12"));
-        f.SetEtatAcq(eaClavier);
+        f.acq().SetEtatAcq(eaClavier);
         QCOMPARE(f.ClavierEdit->text(), QString());
         QCOMPARE(f.ClavierGB->title(), QStringLiteral("Clavier=V/mL"));
         QTRY_VERIFY(f.ClavierEdit->hasFocus());
@@ -172,21 +173,21 @@ private Q_SLOTS:
     void suspendEtReprise() {
         TCinetiqueMain f;
         f.graphe.NbreVoies = 2;
-        f.SetEtatAcq(eaAttente);
-        QVERIFY(f.Timer->isActive());
-        f.RepereBtn->setEnabled(true); // not re-applied by RepriseAcq
-        f.SuspendAcq();
-        QCOMPARE(f.EtatAcq, eaNone);
-        QVERIFY(!f.Timer->isActive());
-        f.RepriseAcq();
-        QCOMPARE(f.EtatAcq, eaAttente);
-        QVERIFY(f.Timer->isActive());
-        QVERIFY(f.RepereBtn->isEnabled());
+        f.acq().SetEtatAcq(eaAttente);
+        QVERIFY(f.acq().Timer.isActive());
+        const bool acquerir = f.EnregistreBtn->isEnabled();
+        f.acq().SuspendAcq();
+        QCOMPARE(f.acq().EtatAcq, eaNone);
+        QVERIFY(!f.acq().Timer.isActive());
+        f.acq().RepriseAcq();
+        QCOMPARE(f.acq().EtatAcq, eaAttente);
+        QVERIFY(f.acq().Timer.isActive());
+        QCOMPARE(f.EnregistreBtn->isEnabled(), acquerir);
 
-        f.SetEtatAcq(eaNone);
-        f.SuspendAcq();
-        f.RepriseAcq();
-        QVERIFY(!f.Timer->isActive());
+        f.acq().SetEtatAcq(eaNone);
+        f.acq().SuspendAcq();
+        f.acq().RepriseAcq();
+        QVERIFY(!f.acq().Timer.isActive());
     }
 
     void fermeture() {
@@ -199,13 +200,14 @@ private Q_SLOTS:
         TCinetiqueMain f;
         f.show();
         f.graphe.NbreVoies = 1;
-        f.SetEtatAcq(eaAttente);
-        f.dataSaved = false;
+        f.acq().SetEtatAcq(eaAttente);
+        f.acq().dataSaved = false;
+        f.graphe.NbrePoints = 3;
         reponses_->reponses = {false};
         QVERIFY(!f.close());
         QCOMPARE(reponses_->vus, QStringList{QStringLiteral("Données non sauvées, quitter ?")});
         QVERIFY(f.isVisible());
-        QVERIFY(!f.Timer->isActive()); // stays stopped until a command restarts it
+        QVERIFY(f.acq().Timer.isActive()); // the readings go on as they were
         reponses_->reponses = {true};
         QVERIFY(f.close());
     }
@@ -230,14 +232,15 @@ private Q_SLOTS:
             QCOMPARE(f.OldAppareilAcq, QStringList({"alpha", "Beta", "Heito", "Orion Star (pH)",
                                                     "Sartorius", "WTW 197", "Zeta"}));
             // The port table advances the stored index: each run traces to new files.
-            QCOMPARE(f.indexFichierTrace, 5);
-            QCOMPARE(f.voiesSerie->voieSerieCin(1)->TraceName(), QStringLiteral("telmira_1e.trc"));
+            QCOMPARE(f.acq().voiesSerie->indexFichierTrace, 5);
+            QCOMPARE(f.acq().voiesSerie->voieSerieCin(1)->TraceName(),
+                     QStringLiteral("telmira_1e.trc"));
             f.OldAppareilAcq.append(QStringLiteral("Zz dernier"));
             QCOMPARE(f.OldAppareilAcq.size(), 8);
             f.graphe.NbreVoies = 2;
-            f.AppareilAcq[0] = &a;
-            f.AppareilAcq[1] = &b;
-            f.indexFichierTrace = 6;
+            f.acq().AppareilAcq[0] = &a;
+            f.acq().AppareilAcq[1] = &b;
+            f.acq().voiesSerie->indexFichierTrace = 6;
             f.show();
             QVERIFY(f.close());
         }
@@ -258,7 +261,7 @@ private Q_SLOTS:
         }
         TCinetiqueMain f;
         QVERIFY(f.OldAppareilAcq.isEmpty());
-        QCOMPARE(f.indexFichierTrace, 1);
+        QCOMPARE(f.acq().voiesSerie->indexFichierTrace, 1);
     }
 
     void aideDansLeTitre() {

@@ -473,7 +473,7 @@ private Q_SLOTS:
         QCOMPARE(f.StatusSouris->text(), QStringLiteral("avant")); // no channel yet
 
         f.graphe.NbreVoies = 1;
-        f.AppareilAcq[0] = &app;
+        f.acq().AppareilAcq[0] = &app;
         f.graphe.mondeX.Nom = QStringLiteral("t");
         f.graphe.mondeX.Unite = QStringLiteral("s");
         f.RedessineOscillo();
@@ -495,7 +495,7 @@ private Q_SLOTS:
         QCOMPARE(f.Oscillo->cursor().shape(), Qt::SizeHorCursor);
         QTest::mouseMove(f.Oscillo, QPoint(L.Left - 3, L.Top + 50));
         QCOMPARE(f.Oscillo->cursor().shape(), Qt::SizeVerCursor);
-        f.AppareilAcq[0] = nullptr;
+        f.acq().AppareilAcq[0] = nullptr;
     }
 
     void glisserLesAxes() {
@@ -542,33 +542,34 @@ private Q_SLOTS:
         f.graphe.NbreVoies = 1;
         f.graphe.mondeX.Nom = QStringLiteral("t");
         f.graphe.mondeX.Unite = QStringLiteral("s");
-        f.MajBaseDeTemps();
+        f.acq().MajBaseDeTemps();
         QCOMPARE(f.graphe.mondeX.maxi, 120.0);
         f.XUpDown->haut->click();
-        QCOMPARE(f.DureeMesure, 240);
+        QCOMPARE(f.acq().DureeMesure, 240);
         QCOMPARE(f.NombreLabel->text(), QStringLiteral("N=240"));
         QCOMPARE(f.graphe.mondeX.maxi, 240.0);
         f.XUpDown->bas->click();
         f.XUpDown->bas->click();
-        QCOMPARE(f.DureeMesure, 60);
+        QCOMPARE(f.acq().DureeMesure, 60);
         // Zooming further keeps the time base within its limits.
         for (int i = 0; i < 40; ++i)
             f.XUpDown->haut->click();
-        QCOMPARE(f.DureeMesure, 2048 * 60);
-        QCOMPARE(f.DeltatMesure, quint16(60));
+        QCOMPARE(f.acq().DureeMesure, 2048 * 60);
+        QCOMPARE(f.acq().DeltatMesure, quint16(60));
 
-        // While recording, the duration never outgrows the store at the current interval.
-        f.DeltatMesure = 1;
-        f.DureeMesure = 2048;
-        f.MajBaseDeTemps();
-        f.EtatAcq = eaEnCours;
+        // While recording, zooming changes the view only: it never cuts the run short.
+        f.acq().DeltatMesure = 1;
+        f.acq().DureeMesure = 2048;
+        f.acq().MajBaseDeTemps();
+        f.acq().EtatAcq = eaEnCours;
         f.XUpDown->haut->click();
-        QCOMPARE(f.DureeMesure, 2048);
+        QCOMPARE(f.acq().DureeMesure, 2048);
         QCOMPARE(f.graphe.mondeX.maxi, 4096.0);
         f.XUpDown->bas->click();
         f.XUpDown->bas->click();
-        QCOMPARE(f.DureeMesure, 1024);
-        f.EtatAcq = eaNone;
+        QCOMPARE(f.acq().DureeMesure, 2048);
+        QCOMPARE(f.graphe.mondeX.maxi, 1024.0);
+        f.acq().EtatAcq = eaNone;
 
         // The vertical zoom acts on channel 0 only, and never on an empty range.
         f.graphe.mondeY[0].SetMinMax(1, 3);
@@ -612,8 +613,8 @@ private Q_SLOTS:
         f.show();
         QVERIFY(QTest::qWaitForWindowExposed(&f));
         f.graphe.NbreVoies = 3;
-        f.ModeAcq = maClavier;
-        f.ClavierGB->show();
+        f.acq().ModeAcq = maClavier;
+        f.acq().SetEtatAcq(eaClavier);
         for (int v = 0; v < 3; ++v)
             f.groupBoxs[v]->show();
         for (int i = 0; i < 40; ++i) {

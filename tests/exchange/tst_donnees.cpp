@@ -3,6 +3,7 @@
 #include "app/horloge.h"
 #include "app/utilitaires.h"
 #include "display/cinetiquemain.h"
+#include "exchange/donnees.h"
 #include "exchange/pagedlg.h"
 #include "instruments/appareil.h"
 #include "settings/reglages.h"
@@ -82,8 +83,8 @@ class TstDonnees : public QObject {
     // pH and T against t, three samples, the second pH missing.
     void remplit(TCinetiqueMain& f) {
         f.graphe.NbreVoies = 2;
-        f.AppareilAcq[0] = pH_.get();
-        f.AppareilAcq[1] = T_.get();
+        f.acq().AppareilAcq[0] = pH_.get();
+        f.acq().AppareilAcq[1] = T_.get();
         f.graphe.mondeX.Nom = QStringLiteral("t");
         f.graphe.mondeX.Unite = QStringLiteral("s");
         f.graphe.mondeX.Signif = QStringLiteral("temps");
@@ -96,7 +97,7 @@ class TstDonnees : public QObject {
             f.graphe.mondeY[1].valeur[i] = t[i];
         }
         f.graphe.NbrePoints = 3;
-        f.dataSaved = false;
+        f.acq().dataSaved = false;
     }
 
     QString sauve(TCinetiqueMain& f, const QString& nom) {
@@ -136,10 +137,10 @@ private Q_SLOTS:
         f.PageDlg()->Memo->setPlainText(QStringLiteral("essai"));
         const QString chemin = sauve(f, QStringLiteral("essai.kw3"));
         QVERIFY(reponses_->vus.contains(QStringLiteral("Sauvegarde données")));
-        QVERIFY(f.FormatKW3);
-        QVERIFY(f.dataSaved);
-        QVERIFY(f.PagePermise);
-        QCOMPARE(f.NomFichierData, chemin);
+        QVERIFY(f.acq().FormatKW3);
+        QVERIFY(f.acq().dataSaved);
+        QVERIFY(f.acq().PagePermise);
+        QCOMPARE(f.acq().NomFichierData, chemin);
 
         const QList<QByteArray> l = lignes(lit(chemin), "\r\n");
         const QList<QByteArray> attendu = {"MORVALDE KALVENTO WINDOWS 1.0",
@@ -194,15 +195,15 @@ private Q_SLOTS:
         TCinetiqueMain f;
         remplit(f);
         const QByteArray contenu = lit(sauve(f, nom));
-        QVERIFY(!f.FormatKW3);
-        QCOMPARE(f.formatCSV, fin == "\n");
+        QVERIFY(!f.acq().FormatKW3);
+        QCOMPARE(f.acq().formatCSV, fin == "\n");
         QCOMPARE(contenu.count('\r'), fin == "\n" ? 0 : 5);
         QCOMPARE(lignes(contenu, fin),
                  QList<QByteArray>({"t\tpH\tT",
                                     "s\t\t\xB0"
                                     "C",
                                     "0\t7.01\t21.5", "0.5\t \t22", "1\t0.5\t22.25"}));
-        QVERIFY(f.dataSaved);
+        QVERIFY(f.acq().dataSaved);
     }
 
     void constanteEtRepere_data() { locales_data(); }
@@ -244,7 +245,7 @@ private Q_SLOTS:
         const QList<QByteArray> csv = lignes(lit(sauve(f, QStringLiteral("c.csv"))), "\n");
         QCOMPARE(csv.mid(5), attendu);
 
-        const QStringList presse = f.TexteDonnees().split(QStringLiteral("\r\n"));
+        const QStringList presse = f.acq().TexteDonnees().split(QStringLiteral("\r\n"));
         QCOMPARE(presse.mid(presse.size() - 7),
                  QStringList({"", "θ", "mol/L", "2.5E-3", "&1 REPERE", "0.5\tajout", ""}));
     }
@@ -268,7 +269,7 @@ private Q_SLOTS:
         QCOMPARE(p->NbreConst, 2);
         f.CopyBtn->setEnabled(true);
         f.CopyBtn->click();
-        QVERIFY(f.dataSaved);
+        QVERIFY(f.acq().dataSaved);
         const QString attendu = QString::fromUtf8(programme()) +
                                 "\r\nessai\r\nligne 2\r\nt\tpH\tT\r\ns\t\t°C\r\n"
                                 "temps\tpH\tTempérature\r\n0\t7.01\t21.5\r\n0.5\t \t22\r\n"
@@ -277,7 +278,7 @@ private Q_SLOTS:
         QCOMPARE(p->EditNom1->text(), QStringLiteral("t0"));
         QCOMPARE(p->EditNom2->text(), QStringLiteral("pH0"));
         // Renamed once: the new names no longer clash.
-        QCOMPARE(f.TexteDonnees(), attendu);
+        QCOMPARE(f.acq().TexteDonnees(), attendu);
     }
 
     // Until the page dialog is used: one empty comment line and no constant.
@@ -285,10 +286,11 @@ private Q_SLOTS:
         TCinetiqueMain f;
         remplit(f);
         QString entete;
-        f.EcritEnteteKW3(entete);
+        EcritEnteteKW3(entete, f.acq());
         QVERIFY(entete.contains(QStringLiteral("\r\n£1 GRANDEURS\r\n'\r\n£1 ACQUISITION\r\n")));
         QVERIFY(!entete.contains(QStringLiteral("CONST")));
-        QVERIFY(f.TexteDonnees().startsWith(QString::fromUtf8(programme()) + "\r\n\r\nt\tpH"));
+        QVERIFY(
+            f.acq().TexteDonnees().startsWith(QString::fromUtf8(programme()) + "\r\n\r\nt\tpH"));
         QVERIFY(!f.PageDlg()->isVisible());
     }
 
@@ -301,12 +303,12 @@ private Q_SLOTS:
         bouchon.close();
         for (const QString& nom :
              {QStringLiteral("bouchon/x.kw3"), QStringLiteral("bouchon/x.csv")}) {
-            f.PagePermise = true;
+            f.acq().PagePermise = true;
             reponses_->vus.clear();
             const QString chemin = sauve(f, nom);
             QCOMPARE(reponses_->vus.last(), QStringLiteral("Erreur d'écriture de ") + chemin);
-            QVERIFY(!f.dataSaved);
-            QVERIFY(!f.PagePermise);
+            QVERIFY(!f.acq().dataSaved);
+            QVERIFY(!f.acq().PagePermise);
         }
         // Cancelling the box does nothing.
         reponses_->vus.clear();
@@ -327,7 +329,7 @@ private Q_SLOTS:
             QFile::setPermissions(d.path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner |
                                                 QFileDevice::ExeOwner);
             QCOMPARE(lit(chemin), QByteArray("ancien contenu"));
-            QVERIFY(!f.dataSaved);
+            QVERIFY(!f.acq().dataSaved);
         }
     }
 
@@ -349,9 +351,9 @@ private Q_SLOTS:
         f.graphe.mondeY[0].valeur[3] = 8;
         f.graphe.mondeY[1].valeur[3] = 23;
         f.graphe.NbrePoints = 4;
-        f.dataSaved = false;
+        f.acq().dataSaved = false;
         f.FilePageItemClick();
-        QVERIFY(f.dataSaved);
+        QVERIFY(f.acq().dataSaved);
         const QByteArray second = lit(chemin);
         QVERIFY(second.startsWith(premier));
         const QList<QByteArray> page = lignes(second.mid(premier.size()), "\r\n");
@@ -370,18 +372,18 @@ private Q_SLOTS:
 
         // The file has gone: told, nothing created, the samples stay unsaved.
         QVERIFY(QFile::remove(csv));
-        f.dataSaved = false;
+        f.acq().dataSaved = false;
         reponses_->vus.clear();
         f.FilePageItemClick();
         QCOMPARE(reponses_->vus, QStringList({QStringLiteral("Erreur d'écriture de ") + csv}));
         QVERIFY(!QFile::exists(csv));
-        QVERIFY(!f.dataSaved);
+        QVERIFY(!f.acq().dataSaved);
     }
 
     // Whatever was recorded can be saved; a page needs a file written by this run.
     void menuFichier() {
         TCinetiqueMain f;
-        f.ModeAcq = maClavier;
+        f.acq().ModeAcq = maClavier;
         Q_EMIT f.MenuFichier->aboutToShow();
         QVERIFY(!f.EnregistreNouveauFichierItem->isEnabled());
         QVERIFY(!f.EnregistreNouvellePageItem->isEnabled());
@@ -390,7 +392,7 @@ private Q_SLOTS:
         Q_EMIT f.MenuFichier->aboutToShow();
         QVERIFY(f.EnregistreNouveauFichierItem->isEnabled());
         QVERIFY(!f.EnregistreNouvellePageItem->isEnabled());
-        f.PagePermise = true; // as after a transfer: still no file to add to
+        f.acq().PagePermise = true; // as after a transfer: still no file to add to
         Q_EMIT f.MenuFichier->aboutToShow();
         QVERIFY(!f.EnregistreNouvellePageItem->isEnabled());
 
@@ -451,7 +453,8 @@ private Q_SLOTS:
         QFETCH(QString, valeur1);
         QFETCH(QString, nom2);
         QFETCH(QString, valeur2);
-        TPageDlg p;
+        TInfosPage infos;
+        TPageDlg p(infos);
         QCOMPARE(p.LignesCommentaire(), QStringList({QString()}));
         QCOMPARE(p.NbreConst, 0);
         p.EditNom1->setText(nom1);
@@ -469,7 +472,7 @@ private Q_SLOTS:
     // Through the menu: a changed symbol forbids a further page, cancel keeps texts and counts.
     void dialoguePage() {
         TCinetiqueMain f;
-        f.PagePermise = true;
+        f.acq().PagePermise = true;
         TPageDlg* p = f.PageDlg();
         QCOMPARE(f.PageDlg(), p);
         p->PrepareAffichage(true);
@@ -488,20 +491,20 @@ private Q_SLOTS:
         QCOMPARE(p->windowTitle(), QStringLiteral("Renseignements sur la page courante"));
         QCOMPARE(p->OKBtn->text(), QStringLiteral("OK"));
         QVERIFY(p->ModifConst);
-        QVERIFY(!f.PagePermise);
+        QVERIFY(!f.acq().PagePermise);
         QCOMPARE(p->NbreConst, 1);
 
-        f.PagePermise = true;
+        f.acq().PagePermise = true;
         joue([p] { p->OKBtn->click(); });
         QVERIFY(!p->ModifConst);
-        QVERIFY(f.PagePermise);
+        QVERIFY(f.acq().PagePermise);
 
         joue([p] {
             p->EditNom2->setText(QStringLiteral("V"));
             p->EditValeur2->setText(QStringLiteral("2"));
             p->CancelBtn->click();
         });
-        QVERIFY(f.PagePermise);
+        QVERIFY(f.acq().PagePermise);
         QCOMPARE(p->EditNom2->text(), QStringLiteral("V"));
         QCOMPARE(p->NbreConst, 1);
         QVERIFY(!p->Const2);

@@ -1,7 +1,7 @@
 // A user's whole session through the window's own controls: two catalogue instruments added
 // on played ports, a short time-base recording, the samples saved as kw3, txt and csv, then
 // the window closed without being asked about unsaved data.
-#include "../acquisition/bancacquisition.h"
+#include "../commun/bancfenetre.h"
 
 #include "app/utilitaires.h"
 #include "instruments/listeappareil.h"
@@ -156,11 +156,11 @@ private Q_SLOTS:
         QVERIFY(bain && spectro);
         Joue T(3, bain);
         Joue A(5, spectro);
-        BancAcquisition banc;
+        BancAcquisition<TCinetiqueMain> banc;
         TCinetiqueMain& f = *banc.fenetre;
         f.show();
         QVERIFY(f.isVisible());
-        QCOMPARE(f.EtatAcq, eaNone);
+        QCOMPARE(f.acq().EtatAcq, eaNone);
 
         // The dialog is modal: the user's gestures are queued to run inside its loop.
         bool vu = false;
@@ -178,11 +178,11 @@ private Q_SLOTS:
         f.AjouterBtn->click();
         QVERIFY(vu);
         QCOMPARE(f.graphe.NbreVoies, 2);
-        QCOMPARE(f.AppareilAcq[0], bain);
-        QCOMPARE(f.AppareilAcq[1], spectro);
-        QCOMPARE(f.EtatAcq, eaAttente);
+        QCOMPARE(f.acq().AppareilAcq[0], bain);
+        QCOMPARE(f.acq().AppareilAcq[1], spectro);
+        QCOMPARE(f.acq().EtatAcq, eaAttente);
         QVERIFY(bain->VoieSerieOK && spectro->VoieSerieOK);
-        QObject::disconnect(f.Timer, nullptr, &f, nullptr);
+        QObject::disconnect(&f.acq().Timer, nullptr, &f.acq(), nullptr);
 
         // Waiting: the values show before anything is recorded.
         T.valeur = 19.5;
@@ -199,18 +199,18 @@ private Q_SLOTS:
         A.valeur = absorbances[0];
         QCOMPARE(f.EnregistreBtn->text(), QStringLiteral("Acquérir"));
         f.EnregistreBtn->click();
-        QCOMPARE(f.EtatAcq, eaEnCours);
+        QCOMPARE(f.acq().EtatAcq, eaEnCours);
         QVERIFY(banc.attend([&] { return f.graphe.NbrePoints == 1; }));
         for (int i = 1; i < n; ++i) {
             T.valeur = temperatures[i];
             A.valeur = absorbances[i];
             QVERIFY(banc.tick(2000, [&] { return f.graphe.NbrePoints == i + 1; }));
         }
-        QVERIFY(!f.dataSaved);
+        QVERIFY(!f.acq().dataSaved);
         f.StopBtn->click();
-        QCOMPARE(f.EtatAcq, eaTerminee);
+        QCOMPARE(f.acq().EtatAcq, eaTerminee);
         QCOMPARE(f.graphe.NbrePoints, n);
-        const double pas = f.DeltatMesure;
+        const double pas = f.acq().DeltatMesure;
 
         QTemporaryDir dossier;
         struct Format {
@@ -222,7 +222,7 @@ private Q_SLOTS:
                                 Format{QStringLiteral("parcours.txt"), false, true},
                                 Format{QStringLiteral("parcours.csv"), false, false}}) {
             const QString chemin = dossier.filePath(F.nom);
-            f.dataSaved = false;
+            f.acq().dataSaved = false;
             banc.dialogues_->vus.clear();
             banc.dialogues_->fichiers = {chemin};
             Q_EMIT f.MenuFichier->aboutToShow();
@@ -233,7 +233,7 @@ private Q_SLOTS:
             QVERIFY2(entree->isEnabled(), qPrintable(F.nom));
             entree->trigger();
             QCOMPARE(banc.dialogues_->vus, QStringList{QStringLiteral("Sauvegarde données")});
-            QVERIFY2(f.dataSaved, qPrintable(F.nom));
+            QVERIFY2(f.acq().dataSaved, qPrintable(F.nom));
 
             const QByteArray contenu = lit(chemin);
             QCOMPARE(contenu.count('\r'), F.crlf ? contenu.count('\n') : 0);

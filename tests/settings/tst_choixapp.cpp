@@ -4,7 +4,7 @@
 // The window opens the dialog modally (exec). Its tests queue the user's actions with
 // QTimer::singleShot(0, ...) before the click: they run inside the dialog's own modal loop,
 // and the dialog is cancelled when they leave it open, so that a failing step cannot hang.
-#include "../acquisition/bancacquisition.h"
+#include "../commun/bancfenetre.h"
 
 #include "instruments/listeappareil.h"
 #include "serial/setrs232rg.h"
@@ -368,9 +368,9 @@ private Q_SLOTS:
         InstrumentSimule spectro(5, [](int k, const QByteArray&) {
             return "1.000 " + QByteArray::number(0.5 + k / 100.0, 'f', 3) + "\r\n";
         });
-        BancAcquisition banc;
+        BancAcquisition<TCinetiqueMain> banc;
         TCinetiqueMain& f = *banc.fenetre;
-        QCOMPARE(f.EtatAcq, eaNone);
+        QCOMPARE(f.acq().EtatAcq, eaNone);
 
         QTimer::singleShot(0, &f, [&f] {
             TChoixAppDlg* d = f.ChoixAppDlg_;
@@ -386,32 +386,32 @@ private Q_SLOTS:
         QCOMPARE(f.ChoixAppDlg_->windowTitle(),
                  QStringLiteral("Sélection des appareils à sortie Telmira"));
         QCOMPARE(f.graphe.NbreVoies, 2);
-        Tappareil* A = f.AppareilAcq[0];
-        Tappareil* B = f.AppareilAcq[1];
+        Tappareil* A = f.acq().AppareilAcq[0];
+        Tappareil* B = f.acq().AppareilAcq[1];
         QCOMPARE(A, appareil(polystat));
         QCOMPARE(B, appareil(bausch));
-        QCOMPARE(f.EtatAcq, eaAttente);
+        QCOMPARE(f.acq().EtatAcq, eaAttente);
         QVERIFY(A->VoieSerieOK && B->VoieSerieOK);
         QCOMPARE(A->VoieSerie->ComNumber(), quint16(3));
         QCOMPARE(B->VoieSerie->ComNumber(), quint16(5));
         QCOMPARE(f.groupBoxs[1]->title(), bausch);
-        QObject::disconnect(f.Timer, nullptr, &f, nullptr);
+        QObject::disconnect(&f.acq().Timer, nullptr, &f.acq(), nullptr);
 
         QVERIFY(banc.tick(2000, [&] { return B->ValeurCourante == 0.51; }));
         QCOMPARE(A->ValeurCourante, 21.0);
         f.EnregistreBtnClick();
-        QCOMPARE(f.EtatAcq, eaEnCours);
+        QCOMPARE(f.acq().EtatAcq, eaEnCours);
         QVERIFY(banc.attend([&] { return f.graphe.NbrePoints == 1; }));
         QVERIFY(banc.tick(2000, [&] { return f.graphe.NbrePoints == 2; }));
         QCOMPARE(f.graphe.mondeY[0].valeur[1], 23.0);
         QCOMPARE(f.graphe.mondeY[1].valeur[1], 0.53);
-        QVERIFY(!f.dataSaved);
+        QVERIFY(!f.acq().dataSaved);
 
         // Unsaved samples: "No" keeps everything and shows no dialog.
         banc.dialogues_->reponses = {false};
         f.AjouterBtn->click();
         QCOMPARE(banc.dialogues_->vus.last(), QStringLiteral("Perte des données courantes ?"));
-        QCOMPARE(f.EtatAcq, eaEnCours);
+        QCOMPARE(f.acq().EtatAcq, eaEnCours);
         QCOMPARE(f.graphe.NbrePoints, 2);
 
         // "Yes" then the dialog left unchanged: the acquisition goes on as it was.
@@ -420,12 +420,12 @@ private Q_SLOTS:
         QTimer::singleShot(0, &f, [&f, &vu] {
             TChoixAppDlg* d = f.ChoixAppDlg_;
             if (!d || !d->isVisible()) return;
-            vu = d->ListeLoc == QStringList({polystat, bausch}) && f.EtatAcq == eaNone;
+            vu = d->ListeLoc == QStringList({polystat, bausch}) && f.acq().EtatAcq == eaNone;
             d->OKBtn->click();
         });
         f.AjouterBtn->click();
         QVERIFY(vu);
-        QCOMPARE(f.EtatAcq, eaEnCours);
+        QCOMPARE(f.acq().EtatAcq, eaEnCours);
         QCOMPARE(f.graphe.NbrePoints, 2);
 
         // A port change restarts the set-up on the new port.
@@ -438,7 +438,7 @@ private Q_SLOTS:
             d->OKBtn->click();
         });
         f.AjouterBtn->click();
-        QCOMPARE(f.EtatAcq, eaAttente);
+        QCOMPARE(f.acq().EtatAcq, eaAttente);
         QCOMPARE(f.graphe.NbrePoints, 0);
         QCOMPARE(A->VoieSerie->ComNumber(), quint16(4));
         QVERIFY(banc.tick(2000, [&] { return A->ValeurCourante == 30.0; }));

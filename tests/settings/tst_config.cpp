@@ -1,5 +1,5 @@
 // Set-up files saved and loaded by a real window, its channels bound to pseudo-terminals.
-#include "../acquisition/bancacquisition.h"
+#include "../commun/bancfenetre.h"
 
 #include "app/cp1252.h"
 #include "instruments/listeappareil.h"
@@ -81,13 +81,13 @@ private Q_SLOTS:
         InstrumentSimule deux(2, [](int k, const QByteArray&) { return reponse(k); });
         {
             QLocale::setDefault(ecriture);
-            BancAcquisition banc;
+            BancAcquisition<TCinetiqueMain> banc;
             TCinetiqueMain& f = *banc.fenetre;
-            f.DeltatMesure = 2;
-            f.DureeMesure = 300;
-            f.CodeBeep = 2;
+            f.acq().DeltatMesure = 2;
+            f.acq().DureeMesure = 300;
+            f.acq().CodeBeep = 2;
             banc.prepare({ph_, temp_}, maTemps);
-            QVERIFY(f.SauveConfig(chemin(QStringLiteral("essai"))));
+            QVERIFY(f.acq().SauveConfig(chemin(QStringLiteral("essai"))));
         }
         const QByteArray octets = lit(chemin(QStringLiteral("essai.tm2")));
         QVERIFY(
@@ -102,22 +102,22 @@ private Q_SLOTS:
         temp_->ValMaxi = 99;
         ph_->ComNumber = 7;
         QLocale::setDefault(lecture);
-        BancAcquisition banc;
+        BancAcquisition<TCinetiqueMain> banc;
         TCinetiqueMain& f = *banc.fenetre;
-        QVERIFY(f.LitConfig(chemin(QStringLiteral("essai.txt"))));
-        QObject::disconnect(f.Timer, nullptr, &f, nullptr);
-        QCOMPARE(f.EtatAcq, eaAttente);
+        QVERIFY(f.acq().LitConfig(chemin(QStringLiteral("essai.txt"))));
+        QObject::disconnect(&f.acq().Timer, nullptr, &f.acq(), nullptr);
+        QCOMPARE(f.acq().EtatAcq, eaAttente);
         QCOMPARE(f.graphe.NbreVoies, 2);
-        QCOMPARE(f.AppareilAcq[0], ph_);
-        QCOMPARE(f.AppareilAcq[1], temp_);
+        QCOMPARE(f.acq().AppareilAcq[0], ph_);
+        QCOMPARE(f.acq().AppareilAcq[1], temp_);
         QCOMPARE(temp_->ValMaxi, 12.5);
         QCOMPARE(temp_->ValMini, -10.0);
         // The code page has no σ: it comes back as the device file gives it back.
         QCOMPARE(temp_->SymboleGrandeur, QStringLiteral("σ"));
-        QCOMPARE(f.DeltatMesure, quint16(2));
-        QCOMPARE(f.DureeMesure, 300);
-        QCOMPARE(f.CodeBeep, 2);
-        QVERIFY(!f.PagePermise);
+        QCOMPARE(f.acq().DeltatMesure, quint16(2));
+        QCOMPARE(f.acq().DureeMesure, 300);
+        QCOMPARE(f.acq().CodeBeep, 2);
+        QVERIFY(!f.acq().PagePermise);
         QVERIFY(ph_->VoieSerieOK && temp_->VoieSerieOK);
         QCOMPARE(ph_->VoieSerie->ComNumber(), quint16(1));
         QCOMPARE(temp_->VoieSerie->ComNumber(), quint16(2));
@@ -125,25 +125,25 @@ private Q_SLOTS:
         QVERIFY(banc.tick(1000, [&] { return temp_->ValeurCourante == 1.0; }));
         QCOMPARE(ph_->ValeurCourante, 7.1);
         f.EnregistreBtnClick();
-        QCOMPARE(f.EtatAcq, eaEnCours);
+        QCOMPARE(f.acq().EtatAcq, eaEnCours);
     }
 
     // One description serves two channels: one section, and the same description back.
     void sectionPartagee() {
         {
-            BancAcquisition banc;
+            BancAcquisition<TCinetiqueMain> banc;
             banc.prepare({ph_, ph_}, maTemps);
-            QVERIFY(banc.fenetre->SauveConfig(chemin(QStringLiteral("double.tm2"))));
+            QVERIFY(banc.fenetre->acq().SauveConfig(chemin(QStringLiteral("double.tm2"))));
         }
         const QByteArray octets = lit(chemin(QStringLiteral("double.tm2")));
         QCOMPARE(octets.count("[Essai pH]"), 1);
         QVERIFY(octets.contains("Nom1=Essai pH\r\n"));
-        BancAcquisition banc;
+        BancAcquisition<TCinetiqueMain> banc;
         TCinetiqueMain& f = *banc.fenetre;
-        QVERIFY(f.LitConfig(chemin(QStringLiteral("double.tm2"))));
+        QVERIFY(f.acq().LitConfig(chemin(QStringLiteral("double.tm2"))));
         QCOMPARE(f.graphe.NbreVoies, 2);
-        QCOMPARE(f.AppareilAcq[0], ph_);
-        QCOMPARE(f.AppareilAcq[1], ph_);
+        QCOMPARE(f.acq().AppareilAcq[0], ph_);
+        QCOMPARE(f.acq().AppareilAcq[1], ph_);
     }
 
     // Hand-written files: a shared "Nom", a name without its section, a foreign name over a
@@ -152,35 +152,35 @@ private Q_SLOTS:
         ecrit(chemin(QStringLiteral("nom.tm2")),
               "[Acquisition]\r\nNvoies=2\r\nNom=Essai pH\r\nCOM1=3\r\n");
         InstrumentSimule trois(3, [](int, const QByteArray&) { return reponse(7); });
-        BancAcquisition banc;
+        BancAcquisition<TCinetiqueMain> banc;
         TCinetiqueMain& f = *banc.fenetre;
         ph_->Precision = 3;
-        QVERIFY(f.LitConfig(chemin(QStringLiteral("nom.tm2"))));
+        QVERIFY(f.acq().LitConfig(chemin(QStringLiteral("nom.tm2"))));
         QCOMPARE(f.graphe.NbreVoies, 2);
-        QCOMPARE(f.AppareilAcq[0], ph_);
-        QCOMPARE(f.AppareilAcq[1], ph_);
+        QCOMPARE(f.acq().AppareilAcq[0], ph_);
+        QCOMPARE(f.acq().AppareilAcq[1], ph_);
         // No section: the description at hand stays as it was; the last channel's port wins.
         QCOMPARE(ph_->Precision, 3);
         QCOMPARE(ph_->ComNumber, quint16(3));
-        QCOMPARE(f.DeltatMesure, quint16(1));
-        QCOMPARE(f.DureeMesure, 128);
+        QCOMPARE(f.acq().DeltatMesure, quint16(1));
+        QCOMPARE(f.acq().DureeMesure, 128);
 
         ecrit(chemin(QStringLiteral("autre.tm2")),
               "[Acquisition]\r\nNvoies=1\r\nNom0=Inconnu\r\nCOM0=3\r\n[Inconnu]\r\nSymbole=X\r\n"
               "Delai=1500\r\n");
-        QVERIFY(f.LitConfig(chemin(QStringLiteral("autre.tm2"))));
-        QCOMPARE(f.AppareilAcq[0], ph_);
+        QVERIFY(f.acq().LitConfig(chemin(QStringLiteral("autre.tm2"))));
+        QCOMPARE(f.acq().AppareilAcq[0], ph_);
         QCOMPARE(ph_->NomAppareil, QStringLiteral("Inconnu"));
         QCOMPARE(ph_->SymboleGrandeur, QStringLiteral("X"));
         QCOMPARE(ph_->ComNumber, quint16(3));
-        QCOMPARE(f.DeltatMin, quint16(2));
+        QCOMPARE(f.acq().DeltatMin, quint16(2));
 
         ecrit(chemin(QStringLiteral("delais.tm2")),
               "[Acquisition]\r\nNvoies=2\r\nNom0=Inconnu\r\nNom1=Essai Temp\xe9rature\r\n"
               "Duree=600\r\n[Inconnu]\r\nDelai=1500\r\n[Essai Temp\xe9rature]\r\nDelai=600\r\n");
-        QVERIFY(f.LitConfig(chemin(QStringLiteral("delais.tm2"))));
-        QCOMPARE(f.DeltatMin, quint16(3));
-        QVERIFY(f.DeltatMesure >= 3);
+        QVERIFY(f.acq().LitConfig(chemin(QStringLiteral("delais.tm2"))));
+        QCOMPARE(f.acq().DeltatMin, quint16(3));
+        QVERIFY(f.acq().DeltatMesure >= 3);
         QCOMPARE(f.DeltatSE->minimum(), 3);
     }
 
@@ -188,11 +188,11 @@ private Q_SLOTS:
     void clesPerimees() {
         ecrit(chemin(QStringLiteral("vieux.tm2")), "[Notes]\r\nauteur=moi\r\n");
         {
-            BancAcquisition banc;
+            BancAcquisition<TCinetiqueMain> banc;
             banc.prepare({ph_, temp_, ph_}, maTemps);
-            QVERIFY(banc.fenetre->SauveConfig(chemin(QStringLiteral("vieux.tm2"))));
+            QVERIFY(banc.fenetre->acq().SauveConfig(chemin(QStringLiteral("vieux.tm2"))));
             banc.prepare({temp_, ph_}, maIncrement);
-            QVERIFY(banc.fenetre->SauveConfig(chemin(QStringLiteral("vieux.tm2"))));
+            QVERIFY(banc.fenetre->acq().SauveConfig(chemin(QStringLiteral("vieux.tm2"))));
         }
         const TFichierIni ini(chemin(QStringLiteral("vieux.tm2")));
         QCOMPARE(ini.ReadSections().first(), QStringLiteral("Notes"));
@@ -201,13 +201,13 @@ private Q_SLOTS:
         QCOMPARE(ini.ReadString(QStringLiteral("Acquisition"), QStringLiteral("Nom2"), {}),
                  QStringLiteral("Essai pH"));
         QCOMPARE(ini.ReadInteger(QStringLiteral("Acquisition"), QStringLiteral("Nvoies"), 0), 2);
-        BancAcquisition banc;
+        BancAcquisition<TCinetiqueMain> banc;
         TCinetiqueMain& f = *banc.fenetre;
-        QVERIFY(f.LitConfig(chemin(QStringLiteral("vieux.tm2"))));
+        QVERIFY(f.acq().LitConfig(chemin(QStringLiteral("vieux.tm2"))));
         QCOMPARE(f.graphe.NbreVoies, 2);
-        QCOMPARE(f.ModeAcq, maIncrement);
-        QCOMPARE(f.EtatAcq, eaIncrement);
-        QCOMPARE(f.AppareilAcq[0], temp_);
+        QCOMPARE(f.acq().ModeAcq, maIncrement);
+        QCOMPARE(f.acq().EtatAcq, eaIncrement);
+        QCOMPARE(f.acq().AppareilAcq[0], temp_);
         QVERIFY(!f.groupBoxs[2]->isVisibleTo(&f));
     }
 
@@ -215,22 +215,22 @@ private Q_SLOTS:
     void clavier() {
         QLocale::setDefault(QLocale(QLocale::French));
         {
-            BancAcquisition banc;
+            BancAcquisition<TCinetiqueMain> banc;
             TCinetiqueMain& f = *banc.fenetre;
             f.graphe.mondeX.Nom = QStringLiteral("V");
             f.graphe.mondeX.Unite = QStringLiteral("mL");
             f.graphe.mondeX.mini = 0.5;
             f.graphe.mondeX.maxi = 25.5;
             banc.prepare({ph_}, maClavier);
-            QVERIFY(f.SauveConfig(chemin(QStringLiteral("clavier.tm2"))));
+            QVERIFY(f.acq().SauveConfig(chemin(QStringLiteral("clavier.tm2"))));
         }
         const QByteArray octets = lit(chemin(QStringLiteral("clavier.tm2")));
         QVERIFY2(octets.contains("[Clavier]\r\nMini=0,5\r\nMaxi=25,5\r\nNom=V\r\nUnite=mL\r\n"),
                  octets.constData());
-        BancAcquisition banc;
+        BancAcquisition<TCinetiqueMain> banc;
         TCinetiqueMain& f = *banc.fenetre;
-        QVERIFY(f.LitConfig(chemin(QStringLiteral("clavier.tm2"))));
-        QCOMPARE(f.EtatAcq, eaClavier);
+        QVERIFY(f.acq().LitConfig(chemin(QStringLiteral("clavier.tm2"))));
+        QCOMPARE(f.acq().EtatAcq, eaClavier);
         QCOMPARE(f.graphe.mondeX.mini, 0.5);
         QCOMPARE(f.graphe.mondeX.maxi, 25.5);
         QCOMPARE(f.graphe.mondeX.Unite, QStringLiteral("mL"));
@@ -254,22 +254,22 @@ private Q_SLOTS:
     void nomsDeFichier() {
         QFETCH(QString, donne);
         QFETCH(QString, attendu);
-        QCOMPARE(TCinetiqueMain::NomFichierConfig(donne), attendu);
+        QCOMPARE(TAcquisition::NomFichierConfig(donne), attendu);
     }
 
     // Nothing to load leaves everything as it was; a file that cannot be used stops at eaNone.
     void echecs() {
         InstrumentSimule un(1, [](int, const QByteArray&) { return reponse(7); });
-        BancAcquisition banc;
+        BancAcquisition<TCinetiqueMain> banc;
         TCinetiqueMain& f = *banc.fenetre;
-        QVERIFY(!f.LitConfig(chemin(QStringLiteral("absent.tm2"))));
-        QCOMPARE(f.EtatAcq, eaNone);
+        QVERIFY(!f.acq().LitConfig(chemin(QStringLiteral("absent.tm2"))));
+        QCOMPARE(f.acq().EtatAcq, eaNone);
         QVERIFY(banc.dialogues_->vus.isEmpty());
 
         banc.prepare({ph_}, maTemps);
-        QCOMPARE(f.EtatAcq, eaAttente);
-        QVERIFY(!f.LitConfig(chemin(QStringLiteral("absent"))));
-        QCOMPARE(f.EtatAcq, eaAttente);
+        QCOMPARE(f.acq().EtatAcq, eaAttente);
+        QVERIFY(!f.acq().LitConfig(chemin(QStringLiteral("absent"))));
+        QCOMPARE(f.acq().EtatAcq, eaAttente);
         QVERIFY(banc.dialogues_->vus.isEmpty());
 
         // Root reads any file: a device that fails its reads stands for the unreadable one.
@@ -280,21 +280,21 @@ private Q_SLOTS:
             ecrit(illisible, "[Acquisition]\r\nNom=Essai pH\r\n");
             QFile::setPermissions(illisible, {});
         }
-        QVERIFY(!f.LitConfig(illisible));
-        QCOMPARE(f.EtatAcq, eaNone);
-        QVERIFY(!f.Timer->isActive());
+        QVERIFY(!f.acq().LitConfig(illisible));
+        QCOMPARE(f.acq().EtatAcq, eaNone);
+        QVERIFY(!f.acq().Timer.isActive());
         QCOMPARE(banc.dialogues_->vus.value(0), QStringLiteral("Erreur lecture ") + illisible);
 
-        QVERIFY(!f.SauveConfig(chemin(QStringLiteral("absent/x"))));
+        QVERIFY(!f.acq().SauveConfig(chemin(QStringLiteral("absent/x"))));
         QCOMPARE(banc.dialogues_->vus.value(1),
                  QStringLiteral("Erreur écriture ") + chemin(QStringLiteral("absent/x.tm2")));
 
         // A fresh window has no instrument to fall back on.
-        BancAcquisition neuve;
+        BancAcquisition<TCinetiqueMain> neuve;
         ecrit(chemin(QStringLiteral("inconnu.tm2")),
               "[Acquisition]\r\nNvoies=2\r\nNom0=Essai pH\r\nNom1=Inconnu\r\n[Inconnu]\r\n");
-        QVERIFY(!neuve.fenetre->LitConfig(chemin(QStringLiteral("inconnu.tm2"))));
-        QCOMPARE(neuve.fenetre->EtatAcq, eaNone);
+        QVERIFY(!neuve.fenetre->acq().LitConfig(chemin(QStringLiteral("inconnu.tm2"))));
+        QCOMPARE(neuve.fenetre->acq().EtatAcq, eaNone);
         QCOMPARE(neuve.fenetre->graphe.NbreVoies, 1);
         QVERIFY(!neuve.fenetre->EnregistreBtn->isEnabled());
         QCOMPARE(neuve.dialogues_->vus.value(0),
@@ -305,7 +305,7 @@ private Q_SLOTS:
     // The file menu, answered through the file boxes.
     void menus() {
         InstrumentSimule un(1, [](int, const QByteArray&) { return reponse(7); });
-        BancAcquisition banc;
+        BancAcquisition<TCinetiqueMain> banc;
         TCinetiqueMain& f = *banc.fenetre;
         DialoguesScriptes& d = *banc.dialogues_;
         banc.prepare({ph_}, maTemps);
@@ -317,22 +317,22 @@ private Q_SLOTS:
         // Cancelling gives the readings back.
         f.ChargeConfigItem->trigger();
         QCOMPARE(d.vus.last(), QStringLiteral("Lecture configuration"));
-        QCOMPARE(f.EtatAcq, eaAttente);
+        QCOMPARE(f.acq().EtatAcq, eaAttente);
         QVERIFY(f.EnregistreBtn->isEnabled());
 
         ecrit(chemin(QStringLiteral("t.tm2")),
               "[Acquisition]\r\nNom0=Essai Temp\xe9rature\r\nCOM0=1\r\n");
         // Unsaved samples are only dropped when the user says so.
         f.graphe.NbrePoints = 5;
-        f.dataSaved = false;
+        f.acq().dataSaved = false;
         d.fichiers << chemin(QStringLiteral("t.tm2"));
         f.ChargeConfigItem->trigger();
         QCOMPARE(d.vus.last(), QStringLiteral("Perte des données courantes ?"));
-        QCOMPARE(f.AppareilAcq[0], ph_);
+        QCOMPARE(f.acq().AppareilAcq[0], ph_);
         d.reponses << true;
         f.ChargeConfigItem->trigger();
-        QCOMPARE(f.AppareilAcq[0], temp_);
-        QCOMPARE(f.EtatAcq, eaAttente);
+        QCOMPARE(f.acq().AppareilAcq[0], temp_);
+        QCOMPARE(f.acq().EtatAcq, eaAttente);
         QCOMPARE(f.graphe.NbrePoints, 0);
     }
 
@@ -341,14 +341,14 @@ private Q_SLOTS:
     void argumentRecu() {
         InstrumentSimule un(1, [](int, const QByteArray&) { return reponse(7); });
         ecrit(chemin(QStringLiteral("DEMO.TM2")), "[Acquisition]\r\nNom0=Essai pH\r\n");
-        BancAcquisition banc;
+        BancAcquisition<TCinetiqueMain> banc;
         TCinetiqueMain& f = *banc.fenetre;
         f.ArgumentRecu(chemin(QStringLiteral("notes.txt")));
-        QCOMPARE(f.EtatAcq, eaNone);
+        QCOMPARE(f.acq().EtatAcq, eaNone);
         QCOMPARE(QGuiApplication::clipboard()->text(), chemin(QStringLiteral("notes.txt")));
         f.ArgumentRecu(chemin(QStringLiteral("DEMO.TM2")));
-        QCOMPARE(f.EtatAcq, eaAttente);
-        QCOMPARE(f.AppareilAcq[0], ph_);
+        QCOMPARE(f.acq().EtatAcq, eaAttente);
+        QCOMPARE(f.acq().AppareilAcq[0], ph_);
         QVERIFY(ph_->VoieSerieOK);
         QCOMPARE(f.argumentTransmis, chemin(QStringLiteral("DEMO.TM2")));
         QVERIFY(banc.dialogues_->vus.isEmpty());
@@ -356,13 +356,13 @@ private Q_SLOTS:
 
     void optionTrace() {
         ouvreReglages()->remove(QStringLiteral("FichierTrace/Actif"));
-        QVERIFY(TCinetiqueMain::LitTraceActif());
-        TCinetiqueMain::EcritTraceActif(false);
+        QVERIFY(TAcquisition::LitTraceActif());
+        TAcquisition::EcritTraceActif(false);
         QCOMPARE(ouvreReglages()->value(QStringLiteral("FichierTrace/Actif")).toString(),
                  QStringLiteral("0"));
-        QVERIFY(!TCinetiqueMain::LitTraceActif());
-        TCinetiqueMain::EcritTraceActif(true);
-        QVERIFY(TCinetiqueMain::LitTraceActif());
+        QVERIFY(!TAcquisition::LitTraceActif());
+        TAcquisition::EcritTraceActif(true);
+        QVERIFY(TAcquisition::LitTraceActif());
     }
 };
 

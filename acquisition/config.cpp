@@ -1,15 +1,13 @@
+#include "acquisition/acquisition.h"
+
 #include "app/dialogues.h"
-#include "display/cinetiquemain.h"
 #include "instruments/appareil.h"
 #include "instruments/listeappareil.h"
 #include "settings/fichierini.h"
-#include "settings/reglages.h"
 
-#include <QAction>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QTimer>
 
 #include <algorithm>
 #include <exception>
@@ -18,8 +16,6 @@ namespace {
 const QString secAcquisition = QStringLiteral("Acquisition");
 const QString secBalayage = QStringLiteral("Balayage");
 const QString secClavier = QStringLiteral("Clavier");
-const QString filtreConfig = QStringLiteral("Configuration Telmira (*.tm2)|*.tm2");
-const QString cleTraceActif = QStringLiteral("FichierTrace/Actif");
 constexpr qint64 tailleMaxConfig = 16 * 1024 * 1024;
 
 // A set-up that cannot be loaded; its text completes "Erreur lecture <path>".
@@ -28,7 +24,7 @@ struct EchecLecture {
 };
 } // namespace
 
-QString TCinetiqueMain::NomFichierConfig(const QString& NomFichier) {
+QString TAcquisition::NomFichierConfig(const QString& NomFichier) {
     const QString extension = QFileInfo(NomFichier).suffix();
     // On a case-sensitive file system "X.TM2" is the file the user named, not "X.tm2".
     if (extension.compare(QLatin1String("tm2"), Qt::CaseInsensitive) == 0) return NomFichier;
@@ -38,10 +34,16 @@ QString TCinetiqueMain::NomFichierConfig(const QString& NomFichier) {
     return NomFichier.chopped(extension.size()) + QStringLiteral("tm2");
 }
 
-bool TCinetiqueMain::LitConfig(const QString& NomFichier) {
+bool TAcquisition::LitConfig(const QString& NomFichier) {
     const QString nom = NomFichierConfig(NomFichier);
     if (!QFileInfo(nom).isFile()) return false;
-    Timer->stop();
+    Timer.stop();
+    // Whatever the old set-up had in flight is dropped before its instruments change; a
+    // suspension around the file box ends with it.
+    suspensions_ = 0;
+    ++generation_;
+    ++numeroCycle_;
+    cycleEnCours_ = false;
     try {
         QFile fichier(nom);
         // A set-up is a few kilobytes: anything huge is not one, and is not read into memory.
@@ -56,7 +58,7 @@ bool TCinetiqueMain::LitConfig(const QString& NomFichier) {
             std::clamp(Ini.ReadInteger(secAcquisition, QStringLiteral("Deltat"), 1), 1, 3600));
         DureeMesure = std::max(Ini.ReadInteger(secAcquisition, QStringLiteral("Duree"), 128), 1);
         graphe.NbreVoies = std::clamp(Ini.ReadInteger(secAcquisition, QStringLiteral("Nvoies"), 1),
-                                      0, int(Tgraphe::MaxVoies));
+                                      0, int(MaxVoies));
         CodeBeep = Ini.ReadInteger(secBalayage, QStringLiteral("Beep"), 0);
         const qint32 abscisse = Ini.ReadInteger(secBalayage, QStringLiteral("Abscisse"), 0);
         graphe.AbscisseMaitre =
@@ -110,8 +112,8 @@ bool TCinetiqueMain::LitConfig(const QString& NomFichier) {
     } catch (const EchecLecture& e) {
         QString texte = QStringLiteral("Erreur lecture ") + QDir::toNativeSeparators(nom);
         if (!e.raison.isEmpty()) texte += QStringLiteral(" : ") + e.raison;
-        LiePanneauxVoies();
         SetEtatAcq(eaNone);
+        Q_EMIT miseEnPlace();
         dialogues().erreur(texte);
     } catch (const std::exception&) {
         SetEtatAcq(eaNone);
@@ -120,7 +122,7 @@ bool TCinetiqueMain::LitConfig(const QString& NomFichier) {
     return false;
 }
 
-bool TCinetiqueMain::SauveConfig(const QString& NomFichier) {
+bool TAcquisition::SauveConfig(const QString& NomFichier) {
     const QString nom = NomFichierConfig(NomFichier);
     // What the file already holds stays, other sections and keys in place.
     TFichierIni Ini(nom);
@@ -131,7 +133,7 @@ bool TCinetiqueMain::SauveConfig(const QString& NomFichier) {
     Ini.WriteInteger(secAcquisition, QStringLiteral("Nvoies"), graphe.NbreVoies);
     Ini.WriteInteger(secAcquisition, QStringLiteral("Mode"), ModeAcq);
     Ini.WriteInteger(secBalayage, QStringLiteral("Abscisse"), graphe.AbscisseMaitre);
-    for (int i = 0; i < graphe.NbreVoies && i < Tgraphe::MaxVoies; ++i) {
+    for (int i = 0; i < graphe.NbreVoies && i < MaxVoies; ++i) {
         const Tappareil* A = AppareilAcq[i];
         if (!A) continue;
         Ini.WriteString(secAcquisition, QStringLiteral("Nom%1").arg(i), A->NomAppareil);
@@ -150,47 +152,7 @@ bool TCinetiqueMain::SauveConfig(const QString& NomFichier) {
     return false;
 }
 
-bool TCinetiqueMain::PerteDonneesAcceptee() {
+bool TAcquisition::PerteDonneesAcceptee() {
     if (graphe.NbrePoints == 0 || dataSaved) return true;
     return dialogues().confirme(QStringLiteral("Perte des données courantes ?"));
-}
-
-void TCinetiqueMain::ChargeconfigItemClick() {
-    if (!PerteDonneesAcceptee()) return;
-    // The readings pause while the box is open; a cancelled box gives them back.
-    SuspendAcq();
-    SetEtatAcq(eaNone);
-    const QString nom = dialogues().choisitFichier(false, QStringLiteral("Lecture configuration"),
-                                                   filtreConfig, QStringLiteral("tm2"), QString());
-    if (nom.isEmpty()) {
-        SetEtatAcq(sauveEtat);
-        RepriseAcq();
-        return;
-    }
-    LitConfig(nom);
-}
-
-void TCinetiqueMain::SauveconfigItemClick() {
-    const QString nom = dialogues().choisitFichier(true, QStringLiteral("Sauvegarde données"),
-                                                   filtreConfig, QStringLiteral("TM2"), QString());
-    if (!nom.isEmpty()) SauveConfig(nom);
-}
-
-void TCinetiqueMain::ChargeArgument(const QString& argument) {
-    if (!argument.endsWith(QLatin1String(".tm2"), Qt::CaseInsensitive)) return;
-    if (!PerteDonneesAcceptee()) return;
-    LitConfig(argument);
-}
-
-bool TCinetiqueMain::LitTraceActif() {
-    return ouvreReglages()->value(cleTraceActif, true).toBool();
-}
-
-void TCinetiqueMain::EcritTraceActif(bool actif) {
-    ouvreReglages()->setValue(cleTraceActif, actif ? QStringLiteral("1") : QStringLiteral("0"));
-}
-
-void TCinetiqueMain::ConnecteConfig() {
-    connect(ChargeConfigItem, &QAction::triggered, this, &TCinetiqueMain::ChargeconfigItemClick);
-    connect(EnregistreConfigItem, &QAction::triggered, this, &TCinetiqueMain::SauveconfigItemClick);
 }
