@@ -1,5 +1,6 @@
 #pragma once
 
+#include "acquisition/modes.h"
 #include "display/graphe.h"
 #include "serial/voiesserie.h"
 
@@ -25,8 +26,6 @@ class Tappareil;
 // Offer the recently used instruments in the device selection dialog; read at start and
 // written at close with the other settings.
 extern bool listeAppRecente;
-
-enum TModeAcq { maTemps, maIncrement, maAppareilMaitre, maClavier, maBuretteTelmira };
 
 enum TEtatAcquisition { eaEnCours, eaTerminee, eaAttente, eaNone, eaIncrement, eaClavier };
 

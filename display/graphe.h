@@ -1,5 +1,6 @@
 #pragma once
 
+#include "acquisition/modes.h"
 #include "acquisition/monde.h"
 
 #include <QColor>
@@ -11,9 +12,6 @@
 
 class QImage;
 class QPainter;
-
-// What the abscissa of the samples is when an instrument sends on its own.
-enum TabscisseMaitre { amTemps, amIndex, amVoie0 };
 
 // Mouse drag on an axis.
 enum Tcurseur { curSelect, curYmax, curXmax };
