@@ -105,6 +105,7 @@ TBalayageDlg::TBalayageDlg(TReglagesBalayage& reglages, TNumeroCom& NumeroCom,
     Pages = new QStackedWidget(this);
     Pages->setObjectName(QStringLiteral("Pages"));
     Pages->setFrameShape(QFrame::StyledPanel);
+    Pages->setMinimumWidth(400);
     Pages->addWidget(CreePageTemps());
     Pages->addWidget(CreePageBarre());
     Pages->addWidget(CreePageMaitre());
@@ -121,12 +122,12 @@ TBalayageDlg::TBalayageDlg(TReglagesBalayage& reglages, TNumeroCom& NumeroCom,
     reglages_.TraceActive = TraceCB->isChecked();
     pile->addWidget(TraceCB);
     const QString dossier = dossierTraces();
-    DossierTraceLabel =
-        new QLabel(QStringLiteral("Fichiers telmira_<port><lettre>.trc et .log rangés dans "
-                                  "<a href=\"%1\">%2</a>")
-                       .arg(QUrl::fromLocalFile(dossier).toString(QUrl::FullyEncoded),
-                            dossierLisible(dossier).toHtmlEscaped()),
-                   this);
+    DossierTraceLabel = new QLabel(
+        QStringLiteral("Fichiers telmira_&lt;port&gt;&lt;lettre&gt;.trc et .log rangés dans "
+                       "<a href=\"%1\">%2</a>")
+            .arg(QUrl::fromLocalFile(dossier).toString(QUrl::FullyEncoded),
+                 dossierLisible(dossier).toHtmlEscaped()),
+        this);
     DossierTraceLabel->setObjectName(QStringLiteral("DossierTraceLabel"));
     DossierTraceLabel->setTextFormat(Qt::RichText);
     DossierTraceLabel->setTextInteractionFlags(Qt::TextBrowserInteraction);
