@@ -1,5 +1,4 @@
-// The mode dialog's time-base rules on the settings alone, and the stored trace option.
-#include "settings/reglages.h"
+// The mode dialog's time-base rules on the settings alone.
 #include "settings/reglagesbalayage.h"
 #include "tests/commun/banc.h"
 
@@ -108,15 +107,6 @@ private Q_SLOTS:
         r.DureeMesure = 0;
         AjusteDuree(r);
         QCOMPARE(texte(r), QStringLiteral("0:00:10 dt=1 N=10"));
-    }
-
-    void optionTrace() {
-        ouvreReglages()->remove(QStringLiteral("FichierTrace/Actif"));
-        QVERIFY(LitTraceActive());
-        EcritTraceActive(false);
-        QCOMPARE(ouvreReglages()->value(QStringLiteral("FichierTrace/Actif")).toString(),
-                 QStringLiteral("0"));
-        QVERIFY(!LitTraceActive());
     }
 };
 
