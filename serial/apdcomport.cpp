@@ -2,13 +2,16 @@
 
 #include "app/cp1252.h"
 #include "app/horloge.h"
+#include "serial/dossiertraces.h"
 #include "serial/tableports.h"
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QFile>
+#include <QFileInfo>
 #include <QPointer>
 #include <QSaveFile>
 #include <QSerialPort>
@@ -85,6 +88,7 @@ bool peripheriquePresent(int fd) {
 }
 
 bool ecritFichier(const QString& nom, const QByteArray& contenu) {
+    QDir().mkpath(QFileInfo(nom).absolutePath());
     QSaveFile f(nom);
     if (!f.open(QIODevice::WriteOnly)) return false;
     f.write(contenu);
@@ -415,7 +419,8 @@ void TApdComPort::setTracing(TTraceLogState etat) {
         if (Open()) demarreEnregistrements();
         break;
     case tlDump:
-        if (Open() && traceActive_ && !TraceName_.isEmpty()) ecritFichier(TraceName_, texteTrace());
+        if (Open() && traceActive_ && !TraceName_.isEmpty())
+            ecritFichier(cheminTrace(), texteTrace());
         [[fallthrough]];
     default:
         Tracing_ = tlOff;
@@ -432,13 +437,21 @@ void TApdComPort::setLogging(TTraceLogState etat) {
         if (Open()) demarreEnregistrements();
         break;
     case tlDump:
-        if (Open() && logActive_ && !LogName_.isEmpty()) ecritFichier(LogName_, texteLog());
+        if (Open() && logActive_ && !LogName_.isEmpty()) ecritFichier(cheminLog(), texteLog());
         [[fallthrough]];
     default:
         Logging_ = tlOff;
         logActive_ = false;
         log_.clear();
     }
+}
+
+QString TApdComPort::cheminTrace() const {
+    return cheminDansDossierTraces(TraceName_);
+}
+
+QString TApdComPort::cheminLog() const {
+    return cheminDansDossierTraces(LogName_);
 }
 
 void TApdComPort::setTraceSize(quint32 taille) {

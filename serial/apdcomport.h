@@ -119,6 +119,10 @@ public:
     void setTraceName(const QString& nom) { TraceName_ = nom; }
     [[nodiscard]] const QString& LogName() const { return LogName_; }
     void setLogName(const QString& nom) { LogName_ = nom; }
+    // Where the dump writes: a bare name goes to the trace folder (serial/dossiertraces.h),
+    // never to the folder the program was started from.
+    [[nodiscard]] QString cheminTrace() const;
+    [[nodiscard]] QString cheminLog() const;
     [[nodiscard]] quint32 TraceSize() const { return TraceSize_; }
     void setTraceSize(quint32 taille);
     [[nodiscard]] quint32 LogSize() const { return LogSize_; }

@@ -6,6 +6,7 @@
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QRadioButton>
+#include <algorithm>
 
 QList<int> PortsExistants() {
     QList<int> ports;
@@ -16,10 +17,10 @@ QList<int> PortsExistants() {
 
 namespace {
 const char* nomGroupe = "telmiraRS232RG";
-constexpr int colonnes = 5;
 } // namespace
 
-void SetRS232RG(QGroupBox* RG, int comDefault, TNumeroCom& NumeroCom) {
+void SetRS232RG(QGroupBox* RG, int comDefault, TNumeroCom& NumeroCom, int colonnes) {
+    colonnes = std::max(colonnes, 1);
     if (!RG) return;
     delete RG->findChild<QButtonGroup*>(QLatin1String(nomGroupe), Qt::FindDirectChildrenOnly);
     for (QRadioButton* b : RG->findChildren<QRadioButton*>(Qt::FindDirectChildrenOnly))

@@ -21,6 +21,7 @@ TVoiesSerie::TVoiesSerie(TTriggerAvailEvent gestionnaire, QObject* parent)
         port->setAutoOpen(false);
         port->setTag(n);
         port->setOnTriggerAvail(gestionnaire_);
+        // Bare names: the port writes them in the user's trace folder (dossierTraces()).
         const QString base = QStringLiteral("telmira_%1%2").arg(n).arg(suffixe);
         port->setLogName(base + QStringLiteral(".log"));
         port->setTraceName(base + QStringLiteral(".trc"));

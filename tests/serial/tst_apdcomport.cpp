@@ -3,6 +3,7 @@
 #include "app/cp1252.h"
 #include "app/horloge.h"
 #include "serial/apdcomport.h"
+#include "serial/dossiertraces.h"
 #include "serial/tableports.h"
 #include "tests/commun/terminalsimule.h"
 
@@ -387,8 +388,8 @@ private Q_SLOTS:
         TApdComPort p(8);
         p.setTraceName(QStringLiteral("essai.trc"));
         p.setLogName(QStringLiteral("essai.log"));
-        QFile::remove(p.TraceName());
-        QFile::remove(p.LogName());
+        QFile::remove(p.cheminTrace());
+        QFile::remove(p.cheminLog());
         p.setTracing(tlOn);
         p.setLogging(tlOn);
         QCOMPARE(p.Tracing(), tlOn);
@@ -412,12 +413,15 @@ private Q_SLOTS:
         p.setLogging(tlDump);
         QCOMPARE(p.Tracing(), tlOff);
         QCOMPARE(p.Logging(), tlOff);
-        QCOMPARE(litFichier(p.TraceName()), QByteArray("Transmit: AB[01][0D][0A]\r\n"
-                                                       "Receive: pH 7.00[5B][0D][0A][B0]\r\n"
-                                                       "Transmit: ") +
-                                                QByteArray(64, 'z') + "\r\n          zzzzzz\r\n");
+        // Bare names go to the user's trace folder, not to the current folder.
+        QCOMPARE(p.cheminTrace(), dossierTraces() + QStringLiteral("/essai.trc"));
+        QVERIFY(!QFile::exists(QStringLiteral("essai.trc")));
+        QCOMPARE(litFichier(p.cheminTrace()), QByteArray("Transmit: AB[01][0D][0A]\r\n"
+                                                         "Receive: pH 7.00[5B][0D][0A][B0]\r\n"
+                                                         "Transmit: ") +
+                                                  QByteArray(64, 'z') + "\r\n          zzzzzz\r\n");
 
-        const QList<QByteArray> lignes = litFichier(p.LogName()).split('\n');
+        const QList<QByteArray> lignes = litFichier(p.cheminLog()).split('\n');
         QVERIFY(lignes.size() >= 5);
         QVERIFY(lignes.first().startsWith("10:00:00.000 Ouverture"));
         QByteArray precedent;
@@ -427,14 +431,14 @@ private Q_SLOTS:
             QVERIFY(l.left(12) >= precedent);
             precedent = l.left(12);
         }
-        QVERIFY(litFichier(p.LogName()).contains("10:00:01.500 "));
-        QVERIFY(litFichier(p.LogName()).contains("10:01:01.750 "));
+        QVERIFY(litFichier(p.cheminLog()).contains("10:00:01.500 "));
+        QVERIFY(litFichier(p.cheminLog()).contains("10:01:01.750 "));
 
         // Recording stopped with the dump: a new dump writes nothing.
-        QFile::remove(p.TraceName());
+        QFile::remove(p.cheminTrace());
         p.PutString("plus");
         p.setTracing(tlDump);
-        QVERIFY(!QFile::exists(p.TraceName()));
+        QVERIFY(!QFile::exists(p.cheminTrace()));
 
         // Full trace and log keep the latest traffic.
         p.setTracing(tlOn);
@@ -451,7 +455,7 @@ private Q_SLOTS:
         // On a closed port the dump only stops recording.
         p.setTracing(tlOn);
         p.setTracing(tlDump);
-        QVERIFY(!QFile::exists(p.TraceName()));
+        QVERIFY(!QFile::exists(p.cheminTrace()));
         QCOMPARE(p.Tracing(), tlOff);
     }
 

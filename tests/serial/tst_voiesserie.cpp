@@ -377,9 +377,9 @@ private Q_SLOTS:
         QVERIFY(f.voies->setVoieSerieApp(b, true));
         QVERIFY(f.voies->setVoieSerieApp(c, false));
         TApdComPort* p1 = f.voies->voieSerieCin(1);
-        const QString trace = p1->TraceName();
+        const QString trace = p1->cheminTrace();
         QFile::remove(trace);
-        QFile::remove(f.voies->voieSerieCin(2)->TraceName());
+        QFile::remove(f.voies->voieSerieCin(2)->cheminTrace());
 
         Tappareil* appareils[] = {&a, &b, &c, nullptr};
         f.voies->LibereVoies(appareils);
@@ -395,8 +395,8 @@ private Q_SLOTS:
         QVERIFY(dump.startsWith("Transmit: FIN1[0D]bbbb"));
         QVERIFY(dump.endsWith("b[0D]\r\n"));
         QVERIFY(!dump.contains("Receive: "));
-        QVERIFY(QFile::exists(p1->LogName()));
-        QVERIFY(!QFile::exists(f.voies->voieSerieCin(2)->TraceName()));
+        QVERIFY(QFile::exists(p1->cheminLog()));
+        QVERIFY(!QFile::exists(f.voies->voieSerieCin(2)->cheminTrace()));
     }
 };
 
