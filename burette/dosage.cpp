@@ -4,6 +4,7 @@
 #include "burette/buretters232.h"
 #include "serial/voiesserie.h"
 
+#include <cmath>
 #include <limits>
 
 TDecisionDosage DecisionDosage(const TburetteRS232& burette, bool toutStable) {
@@ -12,7 +13,8 @@ TDecisionDosage DecisionDosage(const TburetteRS232& burette, bool toutStable) {
 }
 
 void AbaisseSeuils(TburetteRS232& burette, double mini, double maxi) {
-    const double r = (maxi - mini) / 100;
+    // A range given upside down still bounds the thresholds by its width.
+    const double r = std::fabs(maxi - mini) / 100;
     if (burette.ecartSensible > r) burette.ecartSensible = r;
     if (burette.ecartStable > r) burette.ecartStable = r;
 }
@@ -58,6 +60,11 @@ TResultatDosage EtapeDosage(TburetteRS232& burette, const TMagasinDosage& magasi
     magasin.ResetStabilites();
     burette.ValeurCourante = burette.volume();
     return burette.enPanne() ? rdPanne : rdPoint;
+}
+
+TResultatDosage SuiviDosage(TburetteRS232& burette) {
+    burette.ValeurCourante = burette.volume();
+    return burette.enPanne() ? rdPanne : rdAttente;
 }
 
 bool LieBurette(TburetteRS232& burette, TVoiesSerie& voies, bool traceActive, QString& erreur) {

@@ -63,6 +63,10 @@ enum TResultatDosage {
 // volume again.
 [[nodiscard]] TResultatDosage EtapeDosage(TburetteRS232& burette, const TMagasinDosage& magasin);
 
+// A cycle without a step: the display follows the burette (ValeurCourante := volume()); rdPanne
+// when the burette has stopped answering, rdAttente otherwise.
+[[nodiscard]] TResultatDosage SuiviDosage(TburetteRS232& burette);
+
 // The port side of the burette mode's preparation: binds the burette to its port when it is not
 // open (detaching the port's data-available handler, the driver reads it itself) and identifies
 // it when that was not done yet. False with the French text to show in `erreur`.
