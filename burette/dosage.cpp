@@ -37,7 +37,10 @@ QString TexteVolumeBurette(const TburetteRS232& burette) {
            QLatin1Char(' ') + burette.UniteGrandeur;
 }
 
+// A cycle that ends while the burette works (an instrument that sends on its own is still
+// heard during a delivery) takes no step: the burette's answers would not be its own.
 TResultatDosage DebutDosage(TburetteRS232& burette, const TMagasinDosage& magasin) {
+    if (burette.busy) return rdAttente;
     if (!burette.reset()) return rdPanne;
     magasin.EnregistrePoint();
     burette.verse(burette.VolumeMin);
@@ -45,6 +48,7 @@ TResultatDosage DebutDosage(TburetteRS232& burette, const TMagasinDosage& magasi
 }
 
 TResultatDosage EtapeDosage(TburetteRS232& burette, const TMagasinDosage& magasin) {
+    if (burette.busy) return rdAttente;
     const double v = burette.volume();
     if (burette.enPanne()) return rdPanne;
     const int n = magasin.NbrePoints();
@@ -63,6 +67,7 @@ TResultatDosage EtapeDosage(TburetteRS232& burette, const TMagasinDosage& magasi
 }
 
 TResultatDosage SuiviDosage(TburetteRS232& burette) {
+    if (burette.busy) return rdAttente;
     burette.ValeurCourante = burette.volume();
     return burette.enPanne() ? rdPanne : rdAttente;
 }

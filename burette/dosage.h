@@ -48,6 +48,8 @@ struct TMagasinDosage {
     std::function<void()> ResetStabilites;
 };
 
+// The three calls below return rdAttente at once, doing nothing, when called while the burette
+// is busy (from an event handled during one of its exchanges or deliveries).
 enum TResultatDosage {
     rdAttente, // nothing recorded, nothing added: the next cycle tries again
     rdPoint,   // a sample was recorded and the next addition delivered

@@ -1,6 +1,7 @@
 // The burette driver against the simulated Titronic on a pseudo-terminal: identification and
 // preparation, volume read-back, additions and their rounding, and a burette that goes silent.
 #include "bancburette.h"
+#include "burette/dosage.h"
 
 #include <QSignalSpy>
 #include <QTemporaryDir>
@@ -101,16 +102,23 @@ private Q_SLOTS:
         QByteArray imbrique = "?";
         double volumeImbrique = -1;
         bool verseImbrique = true;
+        int points = 0;
+        const double volumes[1] = {0};
+        const TMagasinDosage magasin{{}, volumes, [] { return 1; }, [&] { ++points; }, [] {}};
+        TResultatDosage etape = rdPoint;
         QTimer::singleShot(30, [&] {
             imbrique = banc.burette.lit("RH", 4);
             volumeImbrique = banc.burette.volume();
             verseImbrique = banc.burette.verse(0.1);
+            etape = EtapeDosage(banc.burette, magasin);
         });
         banc.burette.volumeVerse = 0.7;
         QCOMPARE(banc.burette.volume(), 1.5);
         QCOMPARE(imbrique, QByteArray());
         QCOMPARE(volumeImbrique, 0.7);
         QVERIFY(!verseImbrique);
+        QCOMPARE(int(etape), int(rdAttente));
+        QCOMPARE(points, 0);
         QCOMPARE(banc.lignes(), QList<QByteArray>{"01VO"});
     }
 
