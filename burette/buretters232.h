@@ -90,8 +90,6 @@ public:
     double incrementVolume = 0;
     QString erreurBurette;
 
-    static constexpr char sectionBurette[] = "BuretteTelmira";
-
 Q_SIGNALS:
     // During a delivery, about ten times a second: the volume delivered so far (estimated at
     // the assumed rate) and the total expected at its end, in mL.

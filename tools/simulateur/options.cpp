@@ -225,7 +225,7 @@ QString texteAide() {
         "                       du mode dosage), sur son propre pseudo-terminal ; ses options :\n"
         "      --modele M       universal (défaut) ou basic\n"
         "      --capacite ML    capacité annoncée, de 1 à 99 mL (défaut 20)\n"
-        "      --duree-reset S  durée de la remise à zéro (défaut 2 s)\n"
+        "      --duree-reset S  durée du remplissage de la remise à zéro (défaut 2 s)\n"
         "      --panne-apres N  ne répond plus rien après N ajouts (essai des pannes)\n"
         "      --becher ACIDE   20 mL d'acide à 0,1 mol/L titrés par la soude à 0,1 mol/L\n"
         "                       versée par la burette : hcl ou acetique (pKa 4,76)\n"
