@@ -1,6 +1,7 @@
 #include "instruments/listeappareil.h"
 
 #include "app/dialogues.h"
+#include "burette/buretters232.h"
 #include "settings/fichierini.h"
 
 #include <QCoreApplication>
@@ -92,6 +93,12 @@ void litDescriptions(const TFichierIni& ini, TlisteAppareil& liste, QStringList&
     }
 }
 
+// Copies a section key by key, in its order.
+void copieSection(const TFichierIni& source, TFichierIni& cible, const QString& section) {
+    for (const QString& cle : source.ReadSection(section))
+        cible.WriteString(section, cle, source.ReadString(section, cle, QString()));
+}
+
 std::unique_ptr<TModuleAppareils>& moduleCourant() {
     static std::unique_ptr<TModuleAppareils> module;
     return module;
@@ -131,7 +138,11 @@ QString cheminFichierAppareil() {
 }
 
 TModuleAppareils::TModuleAppareils(QString nomFichier)
-    : nomFichierAppareil(std::move(nomFichier)) {}
+    : nomFichierAppareil(std::move(nomFichier)), burette(std::make_unique<TburetteRS232>()) {
+    burette->NomAppareil = sectionBurette;
+}
+
+TModuleAppareils::~TModuleAppareils() = default;
 
 TFichierIni TModuleAppareils::sourceAppareils() const {
     // An existing device file is the only source: it is never merged with the catalogue.
@@ -154,6 +165,12 @@ bool TModuleAppareils::ChargeAppareils() {
         return false;
     }
     TriListeAppareil();
+    // A device file written before it kept the burette's section would otherwise give the
+    // burette the default line settings instead of the catalogue's.
+    if (ini.SectionExists(sectionBurette))
+        burette->LitIni(sectionBurette, ini);
+    else
+        burette->LitIni(sectionBurette, TFichierIni::depuisOctets(catalogueEmbarque()));
     return true;
 }
 
@@ -182,6 +199,9 @@ bool TModuleAppareils::SauveAppareils() const {
                 });
             if (!garde) ini.EraseSection(ancien);
         }
+        // A new device file keeps the burette's settings of the catalogue it replaces.
+        if (!ini.SectionExists(sectionBurette))
+            copieSection(TFichierIni::depuisOctets(catalogueEmbarque()), ini, sectionBurette);
     } catch (...) {
         echec = std::current_exception();
     }
@@ -189,6 +209,15 @@ bool TModuleAppareils::SauveAppareils() const {
     const bool ecrit = ini.UpdateFile();
     if (echec) std::rethrow_exception(echec);
     return ecrit;
+}
+
+bool TModuleAppareils::SauveBurette(const TburetteRS232& reglages) const {
+    // A file holding the burette's section alone would list no description at the next start.
+    if (!QFileInfo::exists(nomFichierAppareil) && !SauveAppareils()) return false;
+    TFichierIni ini(nomFichierAppareil);
+    ini.setChemin(nomFichierAppareil);
+    reglages.EcritIni(ini);
+    return ini.UpdateFile();
 }
 
 void TModuleAppareils::ChargeAppareilsImport(const QString& nomFichier) {

@@ -9,6 +9,7 @@
 #include <vector>
 
 class TFichierIni;
+class TburetteRS232;
 
 // An owning list of descriptions: removing an element, Clear and the destructor free them.
 // Pointers handed out stay valid until their element leaves the list.
@@ -57,13 +58,23 @@ private:
 class TModuleAppareils {
 public:
     explicit TModuleAppareils(QString nomFichier);
+    ~TModuleAppareils();
+    TModuleAppareils(const TModuleAppareils&) = delete;
+    TModuleAppareils& operator=(const TModuleAppareils&) = delete;
 
-    // Reads the device file, or the built-in catalogue when the file does not exist.
+    // Reads the device file, or the built-in catalogue when the file does not exist, and the
+    // burette's section of the same source (of the catalogue when the file has none).
     // False, after the message "Impossible : <path> non trouvé", when the source lists no
     // description: the program cannot go on and its entry ends it.
     [[nodiscard]] bool ChargeAppareils();
     // Writes listeAppareil into the device file; false when the file could not be written.
+    // A file that has no burette section yet gets the catalogue's.
     [[nodiscard]] bool SauveAppareils() const;
+    // Writes the burette's section (EcritIni of `reglages`, normally *burette) into the device
+    // file; a device file that does not exist yet is first written with the whole device list,
+    // so that it still lists the descriptions at the next start. False when the file could not
+    // be written.
+    [[nodiscard]] bool SauveBurette(const TburetteRS232& reglages) const;
     void ChargeAppareilsImport(const QString& nomFichier);
     // First description whose name equals nom exactly; nullptr when none.
     [[nodiscard]] Tappareil* ChercheAppareil(const QString& nom) const;
@@ -78,6 +89,8 @@ public:
     QStringList listeGrandeur;
     TlisteAppareil listeAppareilImport;
     QStringList listeGrandeurImport;
+    // The program's one burette; it lives as long as the module.
+    const std::unique_ptr<TburetteRS232> burette;
 };
 
 // The program's instrument module, created on first use with cheminFichierAppareil().

@@ -1,6 +1,8 @@
 // The instrument simulator: plays instruments of the catalogue (or of a device file) on
 // pseudo-terminals, for tests, demonstrations and classes without the instruments.
 #include "app/dialogues.h"
+#include "becher.h"
+#include "burettesimulee.h"
 #include "instruments/appareil.h"
 #include "instruments/listeappareil.h"
 #include "instrumentsimule.h"
@@ -13,6 +15,7 @@
 #include <QCoreApplication>
 #include <QFileInfo>
 #include <QSocketNotifier>
+#include <QTimer>
 #include <algorithm>
 #include <cerrno>
 #include <csignal>
@@ -180,6 +183,14 @@ int main(int argc, char** argv) {
     }
 
     const quint32 graine = options.graineDonnee ? options.graine : std::random_device{}();
+    // The burette and the beaker its titrant goes into, whose pH a pH meter plays (-s becher).
+    std::unique_ptr<BuretteSimulee> burette;
+    for (const OptionsAppareil& o : options.appareils)
+        if (o.burette) burette = std::make_unique<BuretteSimulee>(o.reglagesBurette);
+    std::unique_ptr<Becher> becher;
+    if (burette && !options.becher.isEmpty())
+        becher = std::make_unique<Becher>(options.reglagesBecher,
+                                          [b = burette.get()](double t) { return b->volume(t); });
     struct Prepare {
         const OptionsAppareil* options;
         std::unique_ptr<Tappareil> appareil;
@@ -187,6 +198,10 @@ int main(int argc, char** argv) {
     };
     std::vector<Prepare> prepares;
     for (const OptionsAppareil& o : options.appareils) {
+        if (o.burette) {
+            prepares.push_back({&o, nullptr, nullptr});
+            continue;
+        }
         const TlisteAppareil* liste = descriptions(o.fichier);
         if (!liste) {
             signale(erreur);
@@ -209,6 +224,9 @@ int main(int argc, char** argv) {
         std::unique_ptr<SourceValeur> source;
         if (o.source.isEmpty()) {
             source = SourceValeur::constante((appareil->ValMini + appareil->ValMaxi) / 2);
+        } else if (o.source.trimmed().toLower() == QLatin1String("becher") && becher) {
+            source = SourceValeur::fonction(QStringLiteral("becher"),
+                                            [b = becher.get()](double t) { return b->pH(t); });
         } else {
             source = SourceValeur::depuisTexte(o.source, graine + quint32(prepares.size()), erreur);
             if (!source) {
@@ -240,6 +258,7 @@ int main(int argc, char** argv) {
     // Terminals are destroyed after the instruments that use them (reverse order).
     std::vector<std::unique_ptr<PseudoTerminal>> terminaux;
     std::vector<std::unique_ptr<InstrumentSimule>> instruments;
+    std::vector<std::unique_ptr<PseudoTerminal>> burettes;
     QStringList lignes;
     for (Prepare& p : prepares) {
         auto terminal = std::make_unique<PseudoTerminal>();
@@ -248,7 +267,30 @@ int main(int argc, char** argv) {
             signale(QStringLiteral("appareil « %1 » : ").arg(p.options->nom) + erreur);
             return 2;
         }
-        const int numero = int(instruments.size()) + 1;
+        const int numero = int(lignes.size()) + 1;
+        if (p.options->burette) {
+            lignes << QStringLiteral("APPAREIL %1 COM1 %2 %3 BuretteTelmira")
+                          .arg(numero)
+                          .arg(terminal->chemin(),
+                               terminal->lien().isEmpty() ? QStringLiteral("-") : terminal->lien());
+            const bool trace = p.options->jeu.trace;
+            burette->journal = [trace](const QString& texte) {
+                if (trace || texte.contains(QLatin1String("inconnue")))
+                    signale(QStringLiteral("burette : ") + texte);
+            };
+            const int delai = std::max(0, p.options->jeu.delaiReponseMs);
+            QObject::connect(
+                terminal.get(), &PseudoTerminal::recu, terminal.get(),
+                [t = terminal.get(), b = burette.get(), delai, trace](const QByteArray& octets) {
+                    if (trace)
+                        signale(QStringLiteral("burette : reçu « %1 »").arg(texteLisible(octets)));
+                    const QByteArray reponse = b->recoit(octets, secondesEcoulees());
+                    if (reponse.isEmpty()) return;
+                    QTimer::singleShot(delai, t, [t, reponse] { t->ecrit(reponse); });
+                });
+            burettes.push_back(std::move(terminal));
+            continue;
+        }
         lignes << QStringLiteral("APPAREIL %1 COM%2 %3 %4 %5")
                       .arg(numero)
                       .arg(p.appareil->ComNumber)

@@ -1,10 +1,20 @@
 #include "options.h"
 
+#include <algorithm>
+
 namespace {
 bool litEntier(const QString& texte, int mini, int& valeur) {
     bool ok = false;
     const int v = texte.toInt(&ok);
     if (!ok || v < mini || v > 3600000) return false;
+    valeur = v;
+    return true;
+}
+
+bool litReel(const QString& texte, double mini, double& valeur) {
+    bool ok = false;
+    const double v = QString(texte).replace(u',', u'.').toDouble(&ok);
+    if (!ok || !(v >= mini) || v > 3600) return false;
     valeur = v;
     return true;
 }
@@ -21,11 +31,23 @@ bool litOptions(const QStringList& arguments, OptionsSimulateur& options, QStrin
             option = option.left(option.indexOf(u'='));
             valeurJointe = true;
         }
-        static const QStringList avecValeur{
-            QStringLiteral("-a"),        QStringLiteral("--appareil"), QStringLiteral("-f"),
-            QStringLiteral("--fichier"), QStringLiteral("-l"),         QStringLiteral("--lien"),
-            QStringLiteral("-s"),        QStringLiteral("--source"),   QStringLiteral("--delai"),
-            QStringLiteral("--periode"), QStringLiteral("--graine")};
+        static const QStringList avecValeur{QStringLiteral("-a"),
+                                            QStringLiteral("--appareil"),
+                                            QStringLiteral("-f"),
+                                            QStringLiteral("--fichier"),
+                                            QStringLiteral("-l"),
+                                            QStringLiteral("--lien"),
+                                            QStringLiteral("-s"),
+                                            QStringLiteral("--source"),
+                                            QStringLiteral("--delai"),
+                                            QStringLiteral("--periode"),
+                                            QStringLiteral("--graine"),
+                                            QStringLiteral("--modele"),
+                                            QStringLiteral("--capacite"),
+                                            QStringLiteral("--duree-reset"),
+                                            QStringLiteral("--panne-apres"),
+                                            QStringLiteral("--becher"),
+                                            QStringLiteral("--electrode")};
         if (avecValeur.contains(option) && !valeurJointe) {
             if (i + 1 >= arguments.size()) {
                 erreur = QStringLiteral("l'option %1 attend une valeur").arg(option);
@@ -44,6 +66,52 @@ bool litOptions(const QStringList& arguments, OptionsSimulateur& options, QStrin
             OptionsAppareil nouveau = defauts;
             nouveau.nom = valeur;
             options.appareils.push_back(nouveau);
+        } else if (option == QLatin1String("--burette")) {
+            OptionsAppareil nouveau = defauts;
+            nouveau.nom = QStringLiteral("BuretteTelmira");
+            nouveau.burette = true;
+            options.appareils.push_back(nouveau);
+        } else if (option == QLatin1String("--modele")) {
+            const QString m = valeur.trimmed().toLower();
+            if (m != QLatin1String("basic") && m != QLatin1String("universal")) {
+                erreur =
+                    QStringLiteral("--modele : basic ou universal attendu, lu « %1 »").arg(valeur);
+                return false;
+            }
+            a.reglagesBurette.universelle = m == QLatin1String("universal");
+        } else if (option == QLatin1String("--capacite")) {
+            if (!litEntier(valeur, 1, a.reglagesBurette.capacite) ||
+                a.reglagesBurette.capacite > 99) {
+                erreur = QStringLiteral("--capacite : un volume de 1 à 99 mL attendu, lu « %1 »")
+                             .arg(valeur);
+                return false;
+            }
+        } else if (option == QLatin1String("--duree-reset")) {
+            if (!litReel(valeur, 0, a.reglagesBurette.dureeReset)) {
+                erreur = QStringLiteral("--duree-reset : un nombre de secondes attendu, lu « %1 »")
+                             .arg(valeur);
+                return false;
+            }
+        } else if (option == QLatin1String("--panne-apres")) {
+            if (!litEntier(valeur, 0, a.reglagesBurette.panneApres)) {
+                erreur = QStringLiteral("--panne-apres : un nombre d'ajouts attendu, lu « %1 »")
+                             .arg(valeur);
+                return false;
+            }
+        } else if (option == QLatin1String("--becher")) {
+            if (!options.reglagesBecher.choisit(valeur)) {
+                erreur =
+                    QStringLiteral("--becher : hcl ou acetique attendu, lu « %1 »").arg(valeur);
+                return false;
+            }
+            options.becher = valeur.trimmed().toLower();
+        } else if (option == QLatin1String("--electrode")) {
+            if (!litReel(valeur, 0, options.reglagesBecher.constanteTemps)) {
+                erreur = QStringLiteral("--electrode : une constante de temps en secondes "
+                                        "attendue, lu « %1 »")
+                             .arg(valeur);
+                return false;
+            }
         } else if (option == QLatin1String("-f") || option == QLatin1String("--fichier")) {
             a.fichier = valeur;
             options.fichierListe = valeur;
@@ -99,6 +167,20 @@ bool litOptions(const QStringList& arguments, OptionsSimulateur& options, QStrin
         erreur = QStringLiteral("aucun appareil : donner au moins --appareil NOM (voir --help)");
         return false;
     }
+    const auto burettes = std::count_if(options.appareils.begin(), options.appareils.end(),
+                                        [](const OptionsAppareil& o) { return o.burette; });
+    if (burettes > 1) {
+        erreur = QStringLiteral("une seule --burette à la fois");
+        return false;
+    }
+    const bool becherLu = std::any_of(
+        options.appareils.begin(), options.appareils.end(),
+        [](const OptionsAppareil& o) { return o.source.trimmed().toLower() == "becher"; });
+    if ((becherLu || !options.becher.isEmpty()) && (burettes == 0 || options.becher.isEmpty())) {
+        erreur = QStringLiteral("le bécher demande --burette, --becher hcl|acetique et un "
+                                "pH-mètre avec -s becher");
+        return false;
+    }
     return true;
 }
 
@@ -138,6 +220,18 @@ QString texteAide() {
         "                       marquée stable (« SRAB » en tête ; par défaut)\n"
         "      --instable       réponse marquée non stable (« INST » en tête)\n"
         "\n"
+        "Burette et dosage :\n"
+        "      --burette        une burette Schott Titronic (protocole RS232 de la burette\n"
+        "                       du mode dosage), sur son propre pseudo-terminal ; ses options :\n"
+        "      --modele M       universal (défaut) ou basic\n"
+        "      --capacite ML    capacité annoncée, de 1 à 99 mL (défaut 20)\n"
+        "      --duree-reset S  durée du remplissage de la remise à zéro (défaut 2 s)\n"
+        "      --panne-apres N  ne répond plus rien après N ajouts (essai des pannes)\n"
+        "      --becher ACIDE   20 mL d'acide à 0,1 mol/L titrés par la soude à 0,1 mol/L\n"
+        "                       versée par la burette : hcl ou acetique (pKa 4,76)\n"
+        "      --electrode S    constante de temps de l'électrode de pH (défaut 3 s)\n"
+        "  -s becher            source d'un pH-mètre : le pH lu dans le bécher\n"
+        "\n"
         "Rythme :\n"
         "      --delai MS       délai entre la demande et la réponse (défaut 20, 0 permis)\n"
         "      --periode MS     période d'émission d'un appareil en continu (défaut : son\n"
@@ -159,5 +253,7 @@ QString texteAide() {
         "\n"
         "Exemple :\n"
         "  simulateur --appareil \"CONSORT C3010 (pH)\" --lien /tmp/com1 -s rampe:4,0.05 \\\n"
-        "             --appareil \"WTW Cond Level 2\" -s bruit:0.00146,0.00001\n");
+        "             --appareil \"WTW Cond Level 2\" -s bruit:0.00146,0.00001\n"
+        "  simulateur --burette --lien /tmp/com1 --capacite 25 --becher acetique \\\n"
+        "             --appareil \"CONSORT C3010 (pH)\" --lien /tmp/com2 -s becher\n");
 }

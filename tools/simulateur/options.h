@@ -1,5 +1,7 @@
 #pragma once
 
+#include "becher.h"
+#include "burettesimulee.h"
 #include "instrumentsimule.h"
 
 #include <QString>
@@ -15,6 +17,9 @@ struct OptionsAppareil {
     // Value source (see SourceValeur); empty: the middle of the description's range.
     QString source;
     ReglagesJeu jeu;
+    // The Titronic burette (--burette) instead of a description.
+    bool burette = false;
+    ReglagesBurette reglagesBurette;
 };
 
 struct OptionsSimulateur {
@@ -26,6 +31,9 @@ struct OptionsSimulateur {
     bool stdinFin = false;
     bool graineDonnee = false;
     quint32 graine = 0;
+    // The acid of the simulated titration (--becher); empty: no beaker.
+    QString becher;
+    ReglagesBecher reglagesBecher;
 };
 
 // Options given before the first --appareil apply to every instrument; those after an

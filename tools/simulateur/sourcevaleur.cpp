@@ -37,6 +37,15 @@ std::unique_ptr<SourceValeur> SourceValeur::constante(double v) {
     return s;
 }
 
+std::unique_ptr<SourceValeur> SourceValeur::fonction(const QString& texte,
+                                                     std::function<double(double)> f) {
+    auto s = std::make_unique<SourceValeur>();
+    s->genre_ = sgFonction;
+    s->fonction_ = std::move(f);
+    s->texte_ = texte;
+    return s;
+}
+
 std::unique_ptr<SourceValeur> SourceValeur::depuisTexte(const QString& texte, quint32 graine,
                                                         QString& erreur) {
     auto s = std::make_unique<SourceValeur>();
@@ -132,6 +141,8 @@ double SourceValeur::valeur(double t) {
     case sgBruit:
         if (b_ <= 0) return a_;
         return std::normal_distribution<double>(a_, b_)(aleas_);
+    case sgFonction:
+        return fonction_ ? fonction_(t) : a_;
     case sgFichier:
         break;
     }
