@@ -143,7 +143,7 @@ void TServeurCommandes::planifie() {
 
 void TServeurCommandes::traiteFile() {
     // A macro runs to its end before the next one is taken, even when it waits on events.
-    while (!file_.empty() && !enCours_) {
+    while (!file_.empty() && !enCours_ && !appelEnAttente_) {
         if (PeutExecuter && !PeutExecuter()) {
             if (!relance_.isActive()) relance_.start();
             return;
@@ -154,10 +154,6 @@ void TServeurCommandes::traiteFile() {
         const TResultatMacro resultat = ExecuteMacro(r.octets, actions_);
         enCours_ = false;
         repond(r.client, resultat.reponse);
-        // "GETDATA" returns at once; the set-up starts afterwards.
-        if (resultat.appelKalvento)
-            QMetaObject::invokeMethod(
-                this, [this] { actions_.DemarreAppelKalvento(); }, Qt::QueuedConnection);
         if (r.client) {
             const auto trouve = connexions_.find(r.client);
             if (trouve != connexions_.end()) {
@@ -165,6 +161,19 @@ void TServeurCommandes::traiteFile() {
                 trouve->second.inactivite->start(delaiInactiviteMs);
             }
             lit(r.client);
+        }
+        // "GETDATA" returns at once; the set-up starts afterwards, before the next macro.
+        if (resultat.appelKalvento) {
+            appelEnAttente_ = true;
+            QMetaObject::invokeMethod(
+                this,
+                [this] {
+                    appelEnAttente_ = false;
+                    actions_.DemarreAppelKalvento();
+                    planifie();
+                },
+                Qt::QueuedConnection);
+            return;
         }
     }
     relance_.stop();

@@ -70,5 +70,6 @@ private:
     std::deque<Requete> file_;
     bool enCours_ = false;
     bool planifie_ = false;
+    bool appelEnAttente_ = false; // "GETDATA" answered, its set-up not started yet
     QTimer relance_;
 };

@@ -143,13 +143,6 @@ private Q_SLOTS:
         QCOMPARE(boites->vus.contains(reponse), boite);
     }
 
-    void getDataRepondAvantDeDemarrer() {
-        const TResultatMacro r = ExecuteMacro("GETDATA", actions);
-        QCOMPARE(r.reponse, QStringLiteral("ok"));
-        QVERIFY(r.appelKalvento);
-        QCOMPARE(actions.journal, QStringList{"PagePermise(1)"});
-    }
-
     void attendLaFinDuDialogue() {
         bool dialogueOuvert = true;
         serveur->PeutExecuter = [&] { return !dialogueOuvert; };
@@ -177,13 +170,15 @@ private Q_SLOTS:
     }
 
     void demandesMalFormees() {
-        // A caller that sends several requests and leaves: each one still runs.
+        // A caller that sends several requests and leaves: each one still runs, in order, the
+        // set-up asked by "GETDATA" before the next macro.
         {
             auto s = connecte();
-            s->write(QByteArray("FOCUS\0CONFIG|SAVE(x)\0", 22));
+            s->write(QByteArray("GETDATA\0CONFIG|SAVE(x)\0", 24));
             s->flush();
         }
-        QTRY_COMPARE(actions.journal, (QStringList{"PagePermise(0)", "Focus", "SauveConfig(x)"}));
+        QTRY_COMPARE(actions.journal,
+                     (QStringList{"PagePermise(1)", "AppelKalvento", "SauveConfig(x)"}));
 
         // Binary junk: one answer per NUL, each on one line.
         auto junk = connecte();
@@ -271,21 +266,6 @@ private Q_SLOTS:
         QVERIFY(reponse.contains(QStringLiteral("Aucune copie de absent n'est lancée")));
     }
 
-    void ligneExec_data() {
-        QTest::addColumn<QString>("exe");
-        QTest::addColumn<QString>("ligne");
-        QTest::newRow("simple") << "/opt/telmira/telmira"
-                                << "\"/opt/telmira/telmira\" %f";
-        QTest::newRow("blanc et réservés")
-            << "/home/a b/$x\"y`z\\w%1/telmira"
-            << "\"/home/a b/\\\\$x\\\\\"y\\\\`z\\\\\\\\w%%1/telmira\" %f";
-    }
-    void ligneExec() {
-        QFETCH(QString, exe);
-        QFETCH(QString, ligne);
-        QCOMPARE(LigneExec(exe), ligne);
-    }
-
     void typeFichier() {
         const QString racine = dossier.filePath(QStringLiteral("partage"));
         QVERIFY(EnregistreTypeFichier(racine, false));
@@ -295,6 +275,9 @@ private Q_SLOTS:
         QVERIFY(texte.contains("\nMimeType=application/x-telmira-config;\n"));
         QVERIFY(texte.contains(
             "\nExec=" + LigneExec(QCoreApplication::applicationFilePath()).toUtf8() + "\n"));
+        // Quoted as desktop entries want it: reserved characters escaped twice, % doubled.
+        QCOMPARE(LigneExec(QStringLiteral("/a b/$x\"y`z\\w%1/t")),
+                 QStringLiteral("\"/a b/\\\\$x\\\\\"y\\\\`z\\\\\\\\w%%1/t\" %f"));
         // Written again only when something changed.
         QVERIFY(!EnregistreTypeFichier(racine, false));
 
