@@ -78,6 +78,8 @@ TChoixConfigDlg::TChoixConfigDlg(TGestionAppareils gestion, QWidget* parent)
     connect(ListBoxAppareil, &QListWidget::currentRowChanged, this, [this] {
         if (!majEnCours_) ListBoxAppareilClick();
     });
+    connect(ListBoxAppareil, &QListWidget::itemClicked, this,
+            &TChoixConfigDlg::ListBoxAppareilClick);
     connect(ListBoxAppareil, &QListWidget::itemDoubleClicked, this,
             &TChoixConfigDlg::ModifBtnClick);
 

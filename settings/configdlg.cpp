@@ -519,8 +519,12 @@ void TConfigDlg::PosDebutSEChange() {
 
 void TConfigDlg::PrecisionSEChange() {
     if (!AppareilCourant) return;
-    EditMin->setText(AppareilCourant->FormatApp(AppareilCourant->ValMini));
-    EditMax->setText(AppareilCourant->FormatApp(AppareilCourant->ValMaxi));
+    // The stored range is shown again with the stored precision (the new one applies at OK);
+    // a value the user typed is kept, not silently put back.
+    if (!EditMin->isModified())
+        EditMin->setText(AppareilCourant->FormatApp(AppareilCourant->ValMini));
+    if (!EditMax->isModified())
+        EditMax->setText(AppareilCourant->FormatApp(AppareilCourant->ValMaxi));
 }
 
 void TConfigDlg::DelaiSpinUpClick() {
