@@ -61,9 +61,12 @@ TTerminalForm::TTerminalForm(Tappareil& appareil, TVoiesSerie& voies, QWidget* p
     envois->addWidget(ClearBtn);
     pile->addLayout(envois);
 
+    pile->addWidget(new QLabel(QStringLiteral("Aide pilotage"), this));
     MemoAide = new QPlainTextEdit(this);
     MemoAide->setObjectName(QStringLiteral("MemoAide"));
     MemoAide->setReadOnly(true);
+    // A help line is one line of the instrument's description: it is not folded.
+    MemoAide->setLineWrapMode(QPlainTextEdit::NoWrap);
     MemoAide->setWhatsThis(QStringLiteral("Réglage de l'appareil"));
     pile->addWidget(MemoAide, 2);
 
@@ -82,7 +85,7 @@ TTerminalForm::TTerminalForm(Tappareil& appareil, TVoiesSerie& voies, QWidget* p
     connect(CloseBtn, &QPushButton::clicked, this, &TTerminalForm::CloseBtnClick);
     // The host's help for a help button: what the control under the pointer is for.
     connect(AideBtn, &QPushButton::clicked, this, [] { QWhatsThis::enterWhatsThisMode(); });
-    resize(560, 480);
+    resize(640, 540);
 }
 
 TTerminalForm::~TTerminalForm() = default;

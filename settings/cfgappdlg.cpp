@@ -35,6 +35,7 @@ void disposeColonnes(QGroupBox* RG) {
         const int k = groupe->id(b);
         grille->addWidget(b, k / colonnesPorts, k % colonnesPorts);
     }
+    grille->setAlignment(Qt::AlignTop);
 }
 } // namespace
 
@@ -76,6 +77,7 @@ TCfgAppDlg::TCfgAppDlg(TVoiesSerie& voies, std::function<bool()> traceActive,
     MemoAide = new QPlainTextEdit(this);
     MemoAide->setObjectName(QStringLiteral("MemoAide"));
     MemoAide->setReadOnly(true);
+    MemoAide->setLineWrapMode(QPlainTextEdit::NoWrap);
     pile->addWidget(MemoAide, 1);
 
     auto* boutons = new QHBoxLayout;
@@ -104,7 +106,7 @@ TCfgAppDlg::TCfgAppDlg(TVoiesSerie& voies, std::function<bool()> traceActive,
     connect(InitBtn, &QPushButton::clicked, this, &TCfgAppDlg::InitBtnClick);
     connect(FinBtn, &QPushButton::clicked, this, &TCfgAppDlg::FinBtnClick);
     AdapteEcran(this);
-    resize(520, 420);
+    resize(620, 440);
 }
 
 void TCfgAppDlg::prepare(Tappareil* appareil, indiceVoie voie, bool verification) {
@@ -141,6 +143,7 @@ void TCfgAppDlg::FormActivate() {
     MemoAide->setTextCursor(debut);
     InitBtn->setVisible(!D.ChaineInit.isEmpty());
     FinBtn->setVisible(!D.ChaineFin.isEmpty());
+    EditNom->setFocus();
 }
 
 void TCfgAppDlg::OKBtnClick() {

@@ -284,7 +284,7 @@ void TConfigDlg::CreeFormat() {
     gauche->addStretch(1);
     grille->addLayout(gauche, 0, 0, 2, 1);
 
-    auto* position = new QGroupBox(QStringLiteral("Position"), page);
+    auto* position = new QGroupBox(QStringLiteral("Position des données"), page);
     auto* grillePosition = new QGridLayout(position);
     NbreCaracSE = spin(grillePosition, 0, 0, QStringLiteral("Nombre de carac."), 0, 4096,
                        "NbreCaracSE", position);
