@@ -18,6 +18,7 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QShowEvent>
+#include <algorithm>
 
 namespace {
 constexpr int colonnesPorts = 2;
@@ -130,6 +131,7 @@ void TCfgAppDlg::FormActivate() {
     DepassementCB->setChecked(D.FiltrageDepassement);
     GrandeurEdit->setText(D.nomGrandeur);
     setWindowTitle(D.NomAppareil);
+    EditNom->setMaxLength(std::max<int>(8, int(D.SymboleGrandeur.size())));
     EditNom->setText(D.SymboleGrandeur);
     EditUnite->setText(D.UniteGrandeur);
     EditMin->setText(FormatGeneral(D.ValMini, D.Precision, 2, separateurDecimal()));

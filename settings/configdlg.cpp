@@ -28,6 +28,7 @@
 #include <QSpinBox>
 #include <QTabWidget>
 #include <QToolButton>
+#include <algorithm>
 
 namespace {
 const QStringList grandeurs = {QStringLiteral("pH"),
@@ -428,13 +429,18 @@ void TConfigDlg::FormActivate() {
         nomGrandeurCombo->setCurrentIndex(-1);
         nomGrandeurCombo->setEditText(A.nomGrandeur);
     }
+    // The 8 characters bound what is typed; a longer stored text is shown whole, not cut.
+    EditSymbole->setMaxLength(std::max<int>(8, int(A.SymboleGrandeur.size())));
     EditSymbole->setText(A.SymboleGrandeur);
     EditUnite->setText(A.UniteGrandeur);
     EditNomAppareil->setText(A.NomAppareil);
     EditMin->setText(A.FormatApp(A.ValMini));
     EditMax->setText(A.FormatApp(A.ValMaxi));
     PrecisionSE->setValue(A.Precision);
-    DeriveEdit->setText(!estNaN(A.Derive) && A.Derive > 1e-25 ? A.FormatApp(A.Derive) : QString());
+    const QString derive =
+        !estNaN(A.Derive) && A.Derive > 1e-25 ? A.FormatApp(A.Derive) : QString();
+    DeriveEdit->setMaxLength(std::max<int>(8, int(derive.size())));
+    DeriveEdit->setText(derive);
 
     SetRS232RG(Comports, A.ComNumber, voies_.NumeroCom);
     const auto vitesse = std::find(vitesses.begin(), vitesses.end(), A.Baud);

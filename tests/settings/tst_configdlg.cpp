@@ -56,6 +56,8 @@ private Q_SLOTS:
         a.NomAppareil = "Essai";
         a.nomGrandeur = nom;
         a.Baud = baud;
+        a.Precision = 6;
+        a.Derive = 3.0 / 140;
         d.AppareilCourant = &a;
         d.show();
         QCOMPARE(d.Notebook->currentIndex(), int(TConfigDlg::pFormat));
@@ -73,6 +75,8 @@ private Q_SLOTS:
         QVERIFY(!d.isVisible());
         QTEST(a.nomGrandeur, "apresOK");
         QTEST(int(a.Baud), "baudOK");
+        // A drift threshold of 9 characters is not cut by the 8 a user may type.
+        QCOMPARE(a.Derive, 0.0214286);
     }
 
     void pasDuDelai_data() {
