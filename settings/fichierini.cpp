@@ -149,10 +149,9 @@ void TFichierIni::WriteString(const QString& section, const QString& cle, const 
     }
     premiere->valeur = v;
     // Later occurrences would be written back and shadow nothing: the key now has one value.
-    const qsizetype garde = premiere - s.entrees.begin() + 1;
-    std::erase_if(s.entrees, [&, i = qsizetype(0)](const Entree& e) mutable {
-        return i++ >= garde && memeNom(e.cle, cle);
-    });
+    const auto restes = std::remove_if(premiere + 1, s.entrees.end(),
+                                       [&](const Entree& e) { return memeNom(e.cle, cle); });
+    s.entrees.erase(restes, s.entrees.end());
 }
 
 void TFichierIni::WriteInteger(const QString& section, const QString& cle, qint32 valeur) {
