@@ -46,6 +46,12 @@ void Tappareil::Assign(const Tappareil& Unappareil) {
     ChaineFin = Unappareil.ChaineFin;
     EnvoiDirect = Unappareil.EnvoiDirect;
     AidePilotage = Unappareil.AidePilotage;
+    // A copy that lost these would check, filter and judge stability unlike its original.
+    TexteVerif = Unappareil.TexteVerif;
+    NumeroVerif = Unappareil.NumeroVerif;
+    FiltrageDepassement = Unappareil.FiltrageDepassement;
+    lectureSTAB = Unappareil.lectureSTAB;
+    Derive = Unappareil.Derive;
     InitialisationAfaire = !ChaineInit.isEmpty();
     DeblocageAfaire = !ChaineFin.isEmpty();
 }
@@ -187,6 +193,13 @@ void Tappareil::EcritIni(TFichierIni& Ini) const {
     Ini.WriteFloat(s, QStringLiteral("Derive"), estNaN(Derive) ? -1 : Derive);
     Ini.WriteString(s, QStringLiteral("TexteVerif"), CodeEnTexte(TexteVerif));
     Ini.WriteInteger(s, QStringLiteral("NumVerif"), NumeroVerif);
-    for (int i = 0; i < nbreAides; ++i)
-        if (!AidePilotage[i].isEmpty()) Ini.WriteString(s, QString::number(i + 1), AidePilotage[i]);
+    // An emptied help line loses its key: the section is not cleared before it is written, and
+    // the old line would come back at the next reading.
+    for (int i = 0; i < nbreAides; ++i) {
+        const QString cle = QString::number(i + 1);
+        if (AidePilotage[i].isEmpty())
+            Ini.DeleteKey(s, cle);
+        else
+            Ini.WriteString(s, cle, AidePilotage[i]);
+    }
 }

@@ -14,7 +14,8 @@ class TStatistiqueDeuxVar;
 class Tunite;
 
 // One instrument description, and the run-time state of the channel that reads it.
-// Copies are made with Assign, which copies the description but not the run-time state.
+// Copies are made with Assign, which copies the whole description (verification text, filtering,
+// stability settings included) but not the run-time state.
 class Tappareil {
 public:
     // Create

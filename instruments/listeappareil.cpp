@@ -79,9 +79,9 @@ const QString sectionBurette = QStringLiteral("BuretteTelmira");
 
 // Reads every description named in "Index", in file order.
 void litDescriptions(const TFichierIni& ini, TlisteAppareil& liste, QStringList& grandeurs) {
-    const QStringList cles = ini.ReadSection(sectionIndex);
-    for (const QString& cle : cles) {
-        const QString nom = ini.ReadString(sectionIndex, cle, QString());
+    // Every entry counts, even one whose number repeats an earlier one's.
+    const auto entrees = ini.ReadSectionValues(sectionIndex);
+    for (const auto& [cle, nom] : entrees) {
         // A damaged index line names nothing; it is no description.
         if (nom.trimmed().isEmpty()) continue;
         auto appareil = std::make_unique<Tappareil>();
@@ -124,29 +124,55 @@ QByteArray catalogueEmbarque() {
     return ressource.open(QIODevice::ReadOnly) ? ressource.readAll() : QByteArray();
 }
 
-QString cheminFichierAppareil() {
+QString cheminFichierAppareilProgramme() {
     const QFileInfo programme(QCoreApplication::applicationFilePath());
     const QString nom =
         (programme.suffix().isEmpty() ? programme.fileName() : programme.completeBaseName()) +
         QStringLiteral(".INI");
-    const QString dossier = programme.absolutePath();
-    if (QFileInfo(dossier).isWritable()) return QDir(dossier).filePath(nom);
+    return QDir(programme.absolutePath()).filePath(nom);
+}
+
+QString cheminFichierAppareil() {
+    const QString programme = cheminFichierAppareilProgramme();
+    const QFileInfo info(programme);
+    if (QFileInfo(info.absolutePath()).isWritable()) return programme;
     // An installed program cannot write beside itself: the user's copy goes to their data.
     const QString donnees = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
     QDir().mkpath(donnees);
-    return QDir(donnees).filePath(nom);
+    return QDir(donnees).filePath(info.fileName());
 }
 
-TModuleAppareils::TModuleAppareils(QString nomFichier)
-    : nomFichierAppareil(std::move(nomFichier)), burette(std::make_unique<TburetteRS232>()) {
+TModuleAppareils::TModuleAppareils(QString nomFichier, QString nomFichierCommun)
+    : nomFichierAppareil(std::move(nomFichier)), nomFichierCommun(std::move(nomFichierCommun)),
+      burette(std::make_unique<TburetteRS232>()) {
     burette->NomAppareil = sectionBurette;
+    if (QFileInfo(this->nomFichierCommun) == QFileInfo(nomFichierAppareil))
+        this->nomFichierCommun.clear();
 }
 
 TModuleAppareils::~TModuleAppareils() = default;
 
+TFichierIni TModuleAppareils::fichierExistant() const {
+    if (QFileInfo::exists(nomFichierAppareil)) return TFichierIni(nomFichierAppareil);
+    // No copy of the user's own yet: the one installed beside the program, when there is one.
+    if (!nomFichierCommun.isEmpty() && QFileInfo::exists(nomFichierCommun)) {
+        TFichierIni commun(nomFichierCommun);
+        commun.setChemin(nomFichierAppareil);
+        return commun;
+    }
+    TFichierIni vide;
+    vide.setChemin(nomFichierAppareil);
+    return vide;
+}
+
+bool TModuleAppareils::fichierPresent() const {
+    return QFileInfo::exists(nomFichierAppareil) ||
+           (!nomFichierCommun.isEmpty() && QFileInfo::exists(nomFichierCommun));
+}
+
 TFichierIni TModuleAppareils::sourceAppareils() const {
     // An existing device file is the only source: it is never merged with the catalogue.
-    if (QFileInfo::exists(nomFichierAppareil)) return TFichierIni(nomFichierAppareil);
+    if (fichierPresent()) return fichierExistant();
     TFichierIni ini = TFichierIni::depuisOctets(catalogueEmbarque());
     ini.setChemin(nomFichierAppareil);
     return ini;
@@ -175,13 +201,13 @@ bool TModuleAppareils::ChargeAppareils() {
 }
 
 bool TModuleAppareils::SauveAppareils() const {
-    TFichierIni ini(nomFichierAppareil);
-    ini.setChemin(nomFichierAppareil);
+    // The user's copy starts from the shared file: its burette and other sections carry over.
+    TFichierIni ini = fichierExistant();
     std::exception_ptr echec;
     try {
         QStringList anciens;
-        for (const QString& cle : ini.ReadSection(sectionIndex))
-            anciens << ini.ReadString(sectionIndex, cle, QString());
+        for (const auto& entree : ini.ReadSectionValues(sectionIndex))
+            anciens << entree.second;
         ini.EraseSection(sectionIndex);
         int i = 0;
         for (const auto& appareil : listeAppareil) {
@@ -250,9 +276,51 @@ void TModuleAppareils::TriListeImport() {
     listeAppareilImport.TriParNom();
 }
 
+QString refusNomAppareil(const QString& nom) {
+    const QString net = nom.trimmed();
+    if (net.isEmpty()) return QStringLiteral("Donnez un nom à l'appareil");
+    if (net.contains(QLatin1Char('\r')) || net.contains(QLatin1Char('\n')))
+        return QStringLiteral("Le nom de l'appareil tient sur une ligne");
+    if (net.compare(sectionIndex, Qt::CaseInsensitive) == 0 ||
+        net.compare(sectionBurette, Qt::CaseInsensitive) == 0)
+        return QStringLiteral("Nom réservé au fichier des appareils : ") + net;
+    return {};
+}
+
+namespace {
+// Sections compare without regard to case or surrounding blanks: so do the names.
+bool memeSection(const QString& a, const QString& b) {
+    return a.trimmed().compare(b.trimmed(), Qt::CaseInsensitive) == 0;
+}
+} // namespace
+
+QString TModuleAppareils::NomLibre(const Tappareil& appareil) const {
+    const auto pris = [&](const QString& nom) {
+        return std::any_of(listeAppareil.begin(), listeAppareil.end(), [&](const auto& a) {
+            return a.get() != &appareil && memeSection(a->NomAppareil, nom);
+        });
+    };
+    const QString nom = appareil.NomAppareil;
+    if (!pris(nom)) return nom;
+    const QString avecSymbole =
+        nom + QStringLiteral(" (") + appareil.SymboleGrandeur + QLatin1Char(')');
+    if (!pris(avecSymbole)) return avecSymbole;
+    for (int n = 2;; ++n) {
+        const QString numerote = nom + QStringLiteral(" (%1)").arg(n);
+        if (!pris(numerote)) return numerote;
+    }
+}
+
+void TModuleAppareils::AjouteGrandeur(const QString& grandeur) {
+    if (!grandeur.isEmpty() && !listeGrandeur.contains(grandeur, Qt::CaseInsensitive))
+        listeGrandeur << grandeur;
+}
+
 TModuleAppareils& moduleAppareils() {
     auto& module = moduleCourant();
-    if (!module) module = std::make_unique<TModuleAppareils>(cheminFichierAppareil());
+    if (!module)
+        module = std::make_unique<TModuleAppareils>(cheminFichierAppareil(),
+                                                    cheminFichierAppareilProgramme());
     return *module;
 }
 

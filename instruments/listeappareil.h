@@ -57,18 +57,22 @@ private:
 // The program has one (moduleAppareils()); tests build their own on a private path.
 class TModuleAppareils {
 public:
-    explicit TModuleAppareils(QString nomFichier);
+    // `nomFichier` is the user's device file, read and written; `nomFichierCommun` a device file
+    // installed for every user (beside the program), read while the user has none of their own.
+    explicit TModuleAppareils(QString nomFichier, QString nomFichierCommun = {});
     ~TModuleAppareils();
     TModuleAppareils(const TModuleAppareils&) = delete;
     TModuleAppareils& operator=(const TModuleAppareils&) = delete;
 
-    // Reads the device file, or the built-in catalogue when the file does not exist, and the
-    // burette's section of the same source (of the catalogue when the file has none).
+    // Reads the device file (the user's, else the shared one), or the built-in catalogue when
+    // there is none, and the burette's section of the same source (of the catalogue when the
+    // file has none).
     // False, after the message "Impossible : <path> non trouvé", when the source lists no
     // description: the program cannot go on and its entry ends it.
     [[nodiscard]] bool ChargeAppareils();
-    // Writes listeAppareil into the device file; false when the file could not be written.
-    // A file that has no burette section yet gets the catalogue's.
+    // Writes listeAppareil into the user's device file (starting from the shared one when the
+    // user has none yet); false when the file could not be written. A file that has no burette
+    // section yet gets the catalogue's.
     [[nodiscard]] bool SauveAppareils() const;
     // Writes the burette's section (EcritIni of `reglages`, normally *burette) into the device
     // file; a device file that does not exist yet is first written with the whole device list,
@@ -83,14 +87,27 @@ public:
     // The source ChargeAppareils reads: the device file, else the built-in catalogue.
     // The burette reads its "BuretteTelmira" section from it.
     [[nodiscard]] TFichierIni sourceAppareils() const;
+    // The description's name when no other description of the list holds it, else a name
+    // made free by its symbol in brackets, then by a number: two descriptions never share a
+    // section of the device file.
+    [[nodiscard]] QString NomLibre(const Tappareil& appareil) const;
+    // Offers a quantity to the device selection from now on (unless it is there already).
+    void AjouteGrandeur(const QString& grandeur);
 
     QString nomFichierAppareil;
+    QString nomFichierCommun;
     TlisteAppareil listeAppareil;
     QStringList listeGrandeur;
     TlisteAppareil listeAppareilImport;
     QStringList listeGrandeurImport;
     // The program's one burette; it lives as long as the module.
     const std::unique_ptr<TburetteRS232> burette;
+
+private:
+    // The device file as it stands (the user's, else the shared one, else empty), set to be
+    // written to the user's path.
+    [[nodiscard]] TFichierIni fichierExistant() const;
+    [[nodiscard]] bool fichierPresent() const;
 };
 
 // The program's instrument module, created on first use with cheminFichierAppareil().
@@ -101,6 +118,11 @@ std::unique_ptr<TModuleAppareils> installeModuleAppareils(std::unique_ptr<TModul
 // The executable's path with ".INI" for its extension; in the user's data folder (created when
 // needed) when the program's folder cannot be written.
 [[nodiscard]] QString cheminFichierAppareil();
+// The device file beside the executable, whether or not its folder can be written.
+[[nodiscard]] QString cheminFichierAppareilProgramme();
+// Why a description cannot take this name (empty when it can): an empty name, one on several
+// lines, or the name of a section the device file keeps for itself.
+[[nodiscard]] QString refusNomAppareil(const QString& nom);
 // The bytes of the built-in catalogue (Windows-1252, CR LF).
 [[nodiscard]] QByteArray catalogueEmbarque();
 // The corrections every description gets when it is read from a device file: the quantity's

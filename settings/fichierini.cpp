@@ -5,6 +5,7 @@
 
 #include <QFile>
 #include <QSaveFile>
+#include <algorithm>
 
 namespace {
 bool memeNom(const QString& a, const QString& b) {
@@ -49,23 +50,23 @@ void TFichierIni::litOctets(const QByteArray& octets) {
         qsizetype fin = debut;
         while (fin < n && octets[fin] != '\r' && octets[fin] != '\n')
             ++fin;
-        const QString ligne = depuisCp1252(octets.mid(debut, fin - debut)).trimmed();
+        const QString ligne = depuisCp1252(octets.mid(debut, fin - debut));
         debut = fin + ((fin + 1 < n && octets[fin] == '\r' && octets[fin + 1] == '\n') ? 2 : 1);
 
-        if (ligne.isEmpty() || ligne.startsWith(QLatin1Char(';'))) continue;
-        if (ligne.startsWith(QLatin1Char('[')) && ligne.endsWith(QLatin1Char(']'))) {
-            courante = &obtient(ligne.mid(1, ligne.size() - 2).trimmed());
+        const QString nette = ligne.trimmed();
+        if (nette.isEmpty() || nette.startsWith(QLatin1Char(';'))) continue;
+        if (nette.startsWith(QLatin1Char('[')) && nette.endsWith(QLatin1Char(']'))) {
+            courante = &obtient(nette.mid(1, nette.size() - 2));
             continue;
         }
         const qsizetype egal = ligne.indexOf(QLatin1Char('='));
-        if (!courante || egal <= 0) continue;
+        if (!courante || egal < 0) continue;
         const QString cle = ligne.left(egal).trimmed();
         if (cle.isEmpty()) continue;
-        // The first occurrence of a key is the one read; later ones are dropped.
-        bool deja = false;
-        for (const Entree& e : courante->entrees)
-            deja = deja || memeNom(e.cle, cle);
-        if (!deja) courante->entrees.push_back({cle, ligne.mid(egal + 1)});
+        // The value is kept as written: a request ending in a blank must still end in it.
+        // A repeated key is kept too (an index may number two entries alike); reading a key
+        // gives its first occurrence.
+        courante->entrees.push_back({cle, ligne.mid(egal + 1)});
     }
 }
 
@@ -93,16 +94,19 @@ bool TFichierIni::UpdateFile() const {
     return fichier.commit();
 }
 
+// Section names are read back without their surrounding blanks: they are looked up so too.
 const TFichierIni::Section* TFichierIni::trouve(const QString& section) const {
+    const QString nom = section.trimmed();
     for (const Section& s : sections_)
-        if (memeNom(s.nom, section)) return &s;
+        if (memeNom(s.nom, nom)) return &s;
     return nullptr;
 }
 
 TFichierIni::Section& TFichierIni::obtient(const QString& section) {
+    const QString nom = section.trimmed();
     for (Section& s : sections_)
-        if (memeNom(s.nom, section)) return s;
-    sections_.push_back({section, {}});
+        if (memeNom(s.nom, nom)) return s;
+    sections_.push_back({nom, {}});
     return sections_.back();
 }
 
@@ -137,13 +141,17 @@ double TFichierIni::ReadFloat(const QString& section, const QString& cle, double
 
 void TFichierIni::WriteString(const QString& section, const QString& cle, const QString& v) {
     Section& s = obtient(section);
-    for (Entree& e : s.entrees) {
-        if (memeNom(e.cle, cle)) {
-            e.valeur = v;
-            return;
-        }
+    const auto premiere = std::find_if(s.entrees.begin(), s.entrees.end(),
+                                       [&](const Entree& e) { return memeNom(e.cle, cle); });
+    if (premiere == s.entrees.end()) {
+        s.entrees.push_back({cle, v});
+        return;
     }
-    s.entrees.push_back({cle, v});
+    premiere->valeur = v;
+    // Later occurrences would be written back and shadow nothing: the key now has one value.
+    const auto restes = std::remove_if(premiere + 1, s.entrees.end(),
+                                       [&](const Entree& e) { return memeNom(e.cle, cle); });
+    s.entrees.erase(restes, s.entrees.end());
 }
 
 void TFichierIni::WriteInteger(const QString& section, const QString& cle, qint32 valeur) {
@@ -177,16 +185,26 @@ QStringList TFichierIni::ReadSection(const QString& section) const {
     QStringList cles;
     if (const Section* s = trouve(section))
         for (const Entree& e : s->entrees)
-            cles << e.cle;
+            if (!cles.contains(e.cle, Qt::CaseInsensitive)) cles << e.cle;
     return cles;
 }
 
+QList<QPair<QString, QString>> TFichierIni::ReadSectionValues(const QString& section) const {
+    QList<QPair<QString, QString>> entrees;
+    if (const Section* s = trouve(section))
+        for (const Entree& e : s->entrees)
+            entrees.append({e.cle, e.valeur});
+    return entrees;
+}
+
 void TFichierIni::EraseSection(const QString& section) {
-    std::erase_if(sections_, [&](const Section& s) { return memeNom(s.nom, section); });
+    const QString nom = section.trimmed();
+    std::erase_if(sections_, [&](const Section& s) { return memeNom(s.nom, nom); });
 }
 
 void TFichierIni::DeleteKey(const QString& section, const QString& cle) {
+    const QString nom = section.trimmed();
     for (Section& s : sections_)
-        if (memeNom(s.nom, section))
+        if (memeNom(s.nom, nom))
             std::erase_if(s.entrees, [&](const Entree& e) { return memeNom(e.cle, cle); });
 }

@@ -1,12 +1,15 @@
 #pragma once
 
 #include <QByteArray>
+#include <QList>
+#include <QPair>
 #include <QString>
 #include <QStringList>
 #include <vector>
 
-// An INI file held in memory: sections and keys compared without regard to case, their order
-// kept, values read with defaults. On disk the text is Windows-1252 with CR LF line ends; it is
+// An INI file held in memory: sections and keys compared without regard to case (section names
+// also without their surrounding blanks), their order kept, values read with defaults and kept
+// byte for byte after the "=". On disk the text is Windows-1252 with CR LF line ends; it is
 // read whole and written in one go. Damaged content reads as what can be made of it.
 class TFichierIni {
 public:
@@ -41,8 +44,10 @@ public:
     [[nodiscard]] bool SectionExists(const QString& section) const;
     [[nodiscard]] bool ValueExists(const QString& section, const QString& cle) const;
     [[nodiscard]] QStringList ReadSections() const;
-    // The keys of a section, in file order.
+    // The keys of a section, in file order, each once.
     [[nodiscard]] QStringList ReadSection(const QString& section) const;
+    // Every entry of a section in file order, a repeated key as many times as it is written.
+    [[nodiscard]] QList<QPair<QString, QString>> ReadSectionValues(const QString& section) const;
     void EraseSection(const QString& section);
     void DeleteKey(const QString& section, const QString& cle);
     void Clear() { sections_.clear(); }

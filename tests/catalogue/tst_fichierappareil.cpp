@@ -116,6 +116,84 @@ private Q_SLOTS:
         QCOMPARE(f.ReadString("Alpha", "Nom", ""), QStringLiteral("pH"));
     }
 
+    void blancsEtAidesVidees() {
+        // A name with a leading blank keeps its section, a request ending in a blank keeps it,
+        // and a help line emptied since the last save does not come back.
+        const QString chemin = nouveauChemin();
+        {
+            TModuleAppareils module(chemin);
+            auto a = std::make_unique<Tappareil>();
+            a->NomAppareil = " Alpha";
+            a->Demande = "D ";
+            a->AidePilotage[0] = "un";
+            a->AidePilotage[2] = "trois";
+            module.listeAppareil.Add(std::move(a));
+            QVERIFY(module.SauveAppareils());
+            module.listeAppareil.First()->AidePilotage[2].clear();
+            QVERIFY(module.SauveAppareils());
+        }
+        TModuleAppareils relu(chemin);
+        QVERIFY(relu.ChargeAppareils());
+        const Tappareil* a = relu.ChercheAppareil(" Alpha");
+        QVERIFY(a);
+        QCOMPARE(a->Demande, QByteArray("D "));
+        QCOMPARE(a->AidePilotage[0], QStringLiteral("un"));
+        QCOMPARE(a->AidePilotage[2], QString());
+    }
+
+    void fichierCommun() {
+        // A device file installed beside the program is read while the user has none; saving
+        // writes the user's own copy (the burette section carried over) and leaves it as it was.
+        const QString commun = nouveauChemin();
+        const QByteArray octetsCommun = "[Index]\r\n0=Alpha\r\n[Alpha]\r\nNom=pH\r\n"
+                                        "[BuretteTelmira]\r\ndVMax=0,5\r\n";
+        ecrit(commun, octetsCommun);
+        const QString perso = nouveauChemin();
+        TModuleAppareils module(perso, commun);
+        QVERIFY(module.ChargeAppareils());
+        QCOMPARE(noms(module.listeAppareil), QStringList({"Alpha"}));
+        QCOMPARE(module.sourceAppareils().ReadString("BuretteTelmira", "dVMax", ""), "0,5");
+        module.listeAppareil.First()->NomAppareil = "Beta";
+        QVERIFY(module.SauveAppareils());
+        QFile f(commun);
+        QVERIFY(f.open(QIODevice::ReadOnly));
+        QCOMPARE(f.readAll(), octetsCommun);
+        const TFichierIni ecrit(perso);
+        QCOMPARE(ecrit.ReadString("BuretteTelmira", "dVMax", ""), QStringLiteral("0,5"));
+        TModuleAppareils relu(perso, commun);
+        QVERIFY(relu.ChargeAppareils());
+        QCOMPARE(noms(relu.listeAppareil), QStringList({"Beta"}));
+    }
+
+    void nomsDeSection_data() {
+        QTest::addColumn<QString>("nom");
+        QTest::addColumn<bool>("refuse");
+        QTest::addColumn<QString>("libre");
+        QTest::newRow("libre") << "Gamma" << false << "Gamma";
+        QTest::newRow("pris") << "Alpha" << false << "Alpha (pH)";
+        QTest::newRow("pris à la casse près") << " ALPHA" << false << " ALPHA (pH)";
+        QTest::newRow("pris avec symbole") << "Beta" << false << "Beta (2)";
+        QTest::newRow("vide") << "  " << true << "  ";
+        QTest::newRow("index") << "index" << true << "index";
+        QTest::newRow("burette") << "BuretteTelmira " << true << "BuretteTelmira ";
+    }
+    void nomsDeSection() {
+        QFETCH(QString, nom);
+        TModuleAppareils module(nouveauChemin());
+        for (const char* n : {"Alpha", "Beta", "Beta (pH)"}) {
+            auto a = std::make_unique<Tappareil>();
+            a->NomAppareil = QString::fromUtf8(n);
+            module.listeAppareil.Add(std::move(a));
+        }
+        Tappareil nouveau;
+        nouveau.NomAppareil = nom;
+        nouveau.SymboleGrandeur = "pH";
+        QTEST(!refusNomAppareil(nom).isEmpty(), "refuse");
+        QTEST(module.NomLibre(nouveau), "libre");
+        // A description is no rival of itself.
+        QCOMPARE(module.NomLibre(*module.listeAppareil.First()), QStringLiteral("Alpha"));
+    }
+
     void sauveImpossible() {
         TModuleAppareils module(dossier.filePath("pas/de/dossier/app.INI"));
         QVERIFY(module.ChargeAppareils());
@@ -141,7 +219,7 @@ private Q_SLOTS:
             << QByteArray("[Index]\r\n0=Heito\r\n1=Heito\r\n[Heito]\r\nSymbole=pH\r\n")
             << QStringList({"Heito", "Heito (pH)"});
         QTest::newRow("numéro répété") << QByteArray("[Index]\r\n0=Alpha\r\n0=Beta\r\n1=Gamma\r\n")
-                                       << QStringList({"Alpha", "Gamma"});
+                                       << QStringList({"Alpha", "Beta", "Gamma"});
     }
     void fichiersAbimes() {
         QFETCH(QByteArray, octets);

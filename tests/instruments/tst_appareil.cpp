@@ -330,12 +330,13 @@ private Q_SLOTS:
         QCOMPARE(cible.AidePilotage[15], QStringLiteral("seize"));
         QVERIFY(cible.InitialisationAfaire);
         QVERIFY(!cible.DeblocageAfaire);
-        // Not part of what Assign copies.
-        QCOMPARE(cible.TexteVerif, QByteArray("mV"));
-        QCOMPARE(cible.NumeroVerif, 0);
-        QCOMPARE(cible.Derive, -1.0);
-        QVERIFY(!cible.FiltrageDepassement);
-        QVERIFY(!cible.lectureSTAB);
+        // The whole description is copied: a copy checks, filters and judges stability alike.
+        QCOMPARE(cible.TexteVerif, QByteArray("pH"));
+        QCOMPARE(cible.NumeroVerif, 2);
+        QCOMPARE(cible.Derive, 0.5);
+        QVERIFY(cible.FiltrageDepassement);
+        QVERIFY(cible.lectureSTAB);
+        // The run-time state is not.
         QCOMPARE(cible.ValeurCourante, 0.0);
         QVERIFY(cible.Unite != source.Unite);
     }

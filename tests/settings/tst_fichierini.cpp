@@ -42,6 +42,29 @@ private Q_SLOTS:
         QCOMPARE(ini.ReadString("Absente", "0", "defaut"), QStringLiteral("defaut"));
     }
 
+    void blancsEtClesRepetees() {
+        // Values keep their bytes after "=", blanks at both ends included; keys and sections
+        // are read without theirs. A repeated key is kept for whoever reads every entry.
+        const TFichierIni ini = TFichierIni::depuisOctets("[ Alpha ]\r\n Demande =D \r\n"
+                                                          "Nom= pH\r\n[Index]\r\n0=A\r\n"
+                                                          "0=B \r\n1= C\r\n");
+        QCOMPARE(ini.ReadSections(), QStringList({"Alpha", "Index"}));
+        QCOMPARE(ini.ReadString(" alpha", "demande", ""), QStringLiteral("D "));
+        QCOMPARE(ini.ReadString("Alpha", "Nom", ""), QStringLiteral(" pH"));
+        QCOMPARE(ini.ReadString("Index", "0", ""), QStringLiteral("A"));
+        QCOMPARE(ini.ReadSection("Index"), QStringList({"0", "1"}));
+        const auto entrees = ini.ReadSectionValues("Index");
+        QCOMPARE(entrees.size(), 3);
+        QCOMPARE(entrees[1], qMakePair(QStringLiteral("0"), QStringLiteral("B ")));
+        // Written again, a repeated key keeps one value, which is then the one read.
+        TFichierIni copie = ini;
+        copie.WriteString("Index", "0", "Z");
+        QCOMPARE(copie.ReadSectionValues("Index").size(), 2);
+        QCOMPARE(TFichierIni::depuisOctets(copie.enOctets()).ReadString("Index", "0", ""),
+                 QStringLiteral("Z"));
+        QVERIFY(copie.enOctets().contains("1= C\r\n"));
+    }
+
     void valeursIllisibles_data() {
         QTest::addColumn<QByteArray>("valeur");
         QTest::addColumn<int>("entier");
