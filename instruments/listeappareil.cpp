@@ -1,13 +1,11 @@
 #include "instruments/listeappareil.h"
 
 #include "app/dialogues.h"
+#include "settings/emplacement.h"
 #include "settings/fichierini.h"
 
-#include <QCoreApplication>
-#include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QStandardPaths>
 #include <algorithm>
 #include <exception>
 
@@ -76,13 +74,18 @@ namespace {
 const QString sectionIndex = QStringLiteral("Index");
 const QString sectionBurette = QStringLiteral("BuretteTelmira");
 
+bool estSectionIndex(const QString& nom) {
+    return nom.compare(sectionIndex, Qt::CaseInsensitive) == 0;
+}
+
 // Reads every description named in "Index", in file order.
 void litDescriptions(const TFichierIni& ini, TlisteAppareil& liste, QStringList& grandeurs) {
     const QStringList cles = ini.ReadSection(sectionIndex);
     for (const QString& cle : cles) {
         const QString nom = ini.ReadString(sectionIndex, cle, QString());
-        // A damaged index line names nothing; it is no description.
-        if (nom.trimmed().isEmpty()) continue;
+        // A damaged index line names nothing; it is no description. Nor is the index itself:
+        // written back, its keys would mix with the index's entries and ruin the file.
+        if (nom.trimmed().isEmpty() || estSectionIndex(nom)) continue;
         auto appareil = std::make_unique<Tappareil>();
         appareil->LitIni(nom, ini);
         NormaliseGrandeur(*appareil);
@@ -118,31 +121,33 @@ QByteArray catalogueEmbarque() {
 }
 
 QString cheminFichierAppareil() {
-    const QFileInfo programme(QCoreApplication::applicationFilePath());
-    const QString nom =
-        (programme.suffix().isEmpty() ? programme.fileName() : programme.completeBaseName()) +
-        QStringLiteral(".INI");
-    const QString dossier = programme.absolutePath();
-    if (QFileInfo(dossier).isWritable()) return QDir(dossier).filePath(nom);
-    // An installed program cannot write beside itself: the user's copy goes to their data.
-    const QString donnees = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
-    QDir().mkpath(donnees);
-    return QDir(donnees).filePath(nom);
+    return cheminFichierProgramme(QStringLiteral(".INI"));
 }
 
 TModuleAppareils::TModuleAppareils(QString nomFichier)
     : nomFichierAppareil(std::move(nomFichier)) {}
 
 TFichierIni TModuleAppareils::sourceAppareils() const {
-    // An existing device file is the only source: it is never merged with the catalogue.
-    if (QFileInfo::exists(nomFichierAppareil)) return TFichierIni(nomFichierAppareil);
+    // An existing device file is the only source: it is never merged with the catalogue. A
+    // symbolic link in its place is not followed: the catalogue is offered, and saving refuses
+    // to write through the link.
+    if (!estLien(nomFichierAppareil) && QFileInfo::exists(nomFichierAppareil)) {
+        QByteArray octets;
+        (void)litSansLien(nomFichierAppareil, octets);
+        TFichierIni ini = TFichierIni::depuisOctets(octets);
+        ini.setChemin(nomFichierAppareil);
+        return ini;
+    }
     TFichierIni ini = TFichierIni::depuisOctets(catalogueEmbarque());
     ini.setChemin(nomFichierAppareil);
     return ini;
 }
 
 bool TModuleAppareils::ChargeAppareils() {
-    const TFichierIni ini = sourceAppareils();
+    return ChargeAppareils(sourceAppareils());
+}
+
+bool TModuleAppareils::ChargeAppareils(const TFichierIni& ini) {
     listeAppareil.Clear();
     listeGrandeur.clear();
     listeAppareilImport.Clear();
@@ -157,36 +162,45 @@ bool TModuleAppareils::ChargeAppareils() {
     return true;
 }
 
+void TModuleAppareils::EcritListe(TFichierIni& ini) const {
+    QStringList anciens;
+    for (const QString& cle : ini.ReadSection(sectionIndex))
+        anciens << ini.ReadString(sectionIndex, cle, QString());
+    ini.EraseSection(sectionIndex);
+    int i = 0;
+    for (const auto& appareil : listeAppareil) {
+        // A description renamed "Index" would write over the index: it cannot be kept.
+        if (estSectionIndex(appareil->NomAppareil)) continue;
+        anciens.removeOne(appareil->NomAppareil);
+        ini.WriteString(sectionIndex, QString::number(i++), appareil->NomAppareil);
+        appareil->EcritIni(ini);
+    }
+    for (const QString& ancien : std::as_const(anciens)) {
+        // Section names compare without regard to case: a description renamed only in its
+        // case, or still present under another entry, keeps the section just written; the
+        // index and the burette are never erased.
+        const bool garde =
+            estSectionIndex(ancien) || ancien.compare(sectionBurette, Qt::CaseInsensitive) == 0 ||
+            std::any_of(listeAppareil.begin(), listeAppareil.end(), [&](const auto& a) {
+                return a->NomAppareil.compare(ancien, Qt::CaseInsensitive) == 0;
+            });
+        if (!garde) ini.EraseSection(ancien);
+    }
+}
+
 bool TModuleAppareils::SauveAppareils() const {
-    TFichierIni ini(nomFichierAppareil);
-    ini.setChemin(nomFichierAppareil);
+    if (estLien(nomFichierAppareil)) return false;
+    QByteArray actuel;
+    (void)litSansLien(nomFichierAppareil, actuel);
+    TFichierIni ini = TFichierIni::depuisOctets(actuel);
     std::exception_ptr echec;
     try {
-        QStringList anciens;
-        for (const QString& cle : ini.ReadSection(sectionIndex))
-            anciens << ini.ReadString(sectionIndex, cle, QString());
-        ini.EraseSection(sectionIndex);
-        int i = 0;
-        for (const auto& appareil : listeAppareil) {
-            anciens.removeOne(appareil->NomAppareil);
-            ini.WriteString(sectionIndex, QString::number(i++), appareil->NomAppareil);
-            appareil->EcritIni(ini);
-        }
-        for (const QString& ancien : std::as_const(anciens)) {
-            // Section names compare without regard to case: a description renamed only in its
-            // case, or still present under another entry, keeps the section just written.
-            const bool garde =
-                ancien.compare(sectionBurette, Qt::CaseInsensitive) == 0 ||
-                std::any_of(listeAppareil.begin(), listeAppareil.end(), [&](const auto& a) {
-                    return a->NomAppareil.compare(ancien, Qt::CaseInsensitive) == 0;
-                });
-            if (!garde) ini.EraseSection(ancien);
-        }
+        EcritListe(ini);
     } catch (...) {
         echec = std::current_exception();
     }
     // What could be prepared is written even when a step failed.
-    const bool ecrit = ini.UpdateFile();
+    const bool ecrit = ecritSansLien(nomFichierAppareil, ini.enOctets());
     if (echec) std::rethrow_exception(echec);
     return ecrit;
 }

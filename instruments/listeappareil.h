@@ -62,8 +62,12 @@ public:
     // False, after the message "Impossible : <path> non trouvé", when the source lists no
     // description: the program cannot go on and its entry ends it.
     [[nodiscard]] bool ChargeAppareils();
+    // ChargeAppareils on a source already read (the device file or the catalogue).
+    [[nodiscard]] bool ChargeAppareils(const TFichierIni& source);
     // Writes listeAppareil into the device file; false when the file could not be written.
     [[nodiscard]] bool SauveAppareils() const;
+    // What SauveAppareils writes, applied to the file's current content `ini`.
+    void EcritListe(TFichierIni& ini) const;
     void ChargeAppareilsImport(const QString& nomFichier);
     // First description whose name equals nom exactly; nullptr when none.
     [[nodiscard]] Tappareil* ChercheAppareil(const QString& nom) const;
@@ -85,8 +89,8 @@ TModuleAppareils& moduleAppareils();
 // Replaces the module (tests); returns the previous one.
 std::unique_ptr<TModuleAppareils> installeModuleAppareils(std::unique_ptr<TModuleAppareils> module);
 
-// The executable's path with ".INI" for its extension; in the user's data folder (created when
-// needed) when the program's folder cannot be written.
+// The executable's name with ".INI" for its extension, in dossierFichiersProgramme(): beside
+// the program only in the user's own folder, otherwise in the user's data folder.
 [[nodiscard]] QString cheminFichierAppareil();
 // The bytes of the built-in catalogue (Windows-1252, CR LF).
 [[nodiscard]] QByteArray catalogueEmbarque();

@@ -1,0 +1,24 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+// Where the program keeps the files it writes "beside itself" (the device file, the backup
+// table), and how it writes them.
+
+// The program's folder when it is a real folder of this user, writable by them and by nobody
+// else; otherwise (an installed program, a shared lab installation writable by the group or
+// everyone) the user's data folder, created when needed. `dossierProgramme` defaults to the
+// executable's folder.
+[[nodiscard]] QString dossierFichiersProgramme(const QString& dossierProgramme = QString());
+// The executable's name with `extension` (".INI", ".txt") in dossierFichiersProgramme().
+[[nodiscard]] QString cheminFichierProgramme(const QString& extension);
+
+// Writes `octets` to `chemin` through a temporary file of the same folder renamed over it, so
+// that the old file stays whole until the new one is. Never follows a symbolic link: false,
+// without writing anything, when `chemin` is one; false as well on any failure.
+[[nodiscard]] bool ecritSansLien(const QString& chemin, const QByteArray& octets);
+// Reads a whole file that is not a symbolic link; false when it is one or cannot be read.
+[[nodiscard]] bool litSansLien(const QString& chemin, QByteArray& octets);
+// True when `chemin` is a symbolic link (dangling or not).
+[[nodiscard]] bool estLien(const QString& chemin);
