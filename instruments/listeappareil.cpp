@@ -138,7 +138,14 @@ TFichierIni TModuleAppareils::sourceAppareils() const {
         ini.setChemin(nomFichierAppareil);
         return ini;
     }
-    TFichierIni ini = TFichierIni::depuisOctets(catalogueEmbarque());
+    // Not written yet: the list an earlier version kept beside the program is taken up, when
+    // it is the user's own file.
+    QByteArray ancien;
+    const bool repris = !estLien(nomFichierAppareil) && !ancienFichierAppareil.isEmpty() &&
+                        ancienFichierAppareil != nomFichierAppareil &&
+                        fichierAMoi(ancienFichierAppareil) &&
+                        litSansLien(ancienFichierAppareil, ancien);
+    TFichierIni ini = TFichierIni::depuisOctets(repris ? ancien : catalogueEmbarque());
     ini.setChemin(nomFichierAppareil);
     return ini;
 }
@@ -237,7 +244,10 @@ void TModuleAppareils::TriListeImport() {
 
 TModuleAppareils& moduleAppareils() {
     auto& module = moduleCourant();
-    if (!module) module = std::make_unique<TModuleAppareils>(cheminFichierAppareil());
+    if (!module) {
+        module = std::make_unique<TModuleAppareils>(cheminFichierAppareil());
+        module->ancienFichierAppareil = cheminACoteDuProgramme(QStringLiteral(".INI"));
+    }
     return *module;
 }
 

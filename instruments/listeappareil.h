@@ -78,6 +78,9 @@ public:
     [[nodiscard]] TFichierIni sourceAppareils() const;
 
     QString nomFichierAppareil;
+    // The file an earlier version kept beside the program, read in place of a device file not
+    // written yet, when it is the user's own plain file (saving then goes to nomFichierAppareil).
+    QString ancienFichierAppareil;
     TlisteAppareil listeAppareil;
     QStringList listeGrandeur;
     TlisteAppareil listeAppareilImport;

@@ -43,11 +43,30 @@ QString dossierFichiersProgramme(const QString& dossierProgramme) {
     return donnees;
 }
 
-QString cheminFichierProgramme(const QString& extension) {
+namespace {
+QString nomProgramme(const QString& extension) {
     const QFileInfo programme(QCoreApplication::applicationFilePath());
-    const QString nom =
-        programme.suffix().isEmpty() ? programme.fileName() : programme.completeBaseName();
-    return QDir(dossierFichiersProgramme()).filePath(nom + extension);
+    return (programme.suffix().isEmpty() ? programme.fileName() : programme.completeBaseName()) +
+           extension;
+}
+} // namespace
+
+QString cheminFichierProgramme(const QString& extension) {
+    return QDir(dossierFichiersProgramme()).filePath(nomProgramme(extension));
+}
+
+QString cheminACoteDuProgramme(const QString& extension) {
+    return QDir(QCoreApplication::applicationDirPath()).filePath(nomProgramme(extension));
+}
+
+bool fichierAMoi(const QString& chemin) {
+#ifdef Q_OS_UNIX
+    struct stat etat {};
+    return ::lstat(QFile::encodeName(chemin).constData(), &etat) == 0 && S_ISREG(etat.st_mode) &&
+           etat.st_uid == ::geteuid();
+#else
+    return !estLien(chemin) && QFileInfo(chemin).isFile();
+#endif
 }
 
 bool estLien(const QString& chemin) {

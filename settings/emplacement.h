@@ -13,6 +13,8 @@
 [[nodiscard]] QString dossierFichiersProgramme(const QString& dossierProgramme = QString());
 // The executable's name with `extension` (".INI", ".txt") in dossierFichiersProgramme().
 [[nodiscard]] QString cheminFichierProgramme(const QString& extension);
+// The same name beside the executable, where earlier versions always kept it.
+[[nodiscard]] QString cheminACoteDuProgramme(const QString& extension);
 
 // Writes `octets` to `chemin` through a temporary file of the same folder renamed over it, so
 // that the old file stays whole until the new one is. Never follows a symbolic link: false,
@@ -20,5 +22,7 @@
 [[nodiscard]] bool ecritSansLien(const QString& chemin, const QByteArray& octets);
 // Reads a whole file that is not a symbolic link; false when it is one or cannot be read.
 [[nodiscard]] bool litSansLien(const QString& chemin, QByteArray& octets);
+// A plain file (no link) that belongs to this user: nobody else put it there.
+[[nodiscard]] bool fichierAMoi(const QString& chemin);
 // True when `chemin` is a symbolic link (dangling or not).
 [[nodiscard]] bool estLien(const QString& chemin);

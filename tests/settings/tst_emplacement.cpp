@@ -92,6 +92,34 @@ private Q_SLOTS:
                  QFile::ReadOwner | QFile::WriteOwner | QFile::ReadUser | QFile::WriteUser);
         QCOMPARE(QDir(dossier.path()).entryList(QDir::Files), QStringList{"telmira.INI"});
     }
+
+    // Moved to the data folder, the list an earlier version kept beside the program is taken
+    // up while the new file does not exist, when it is the user's own file.
+    void ancienFichierRepris() {
+        QTemporaryDir dossier;
+        const QString ancien = dossier.filePath("ancien.INI");
+        QVERIFY(ecritSansLien(ancien, "[Index]\r\n0=Mien\r\n[Mien]\r\nNom=pH\r\n"));
+        TModuleAppareils module(dossier.filePath("nouveau.INI"));
+        module.ancienFichierAppareil = ancien;
+        QVERIFY(module.ChargeAppareils());
+        QCOMPARE(module.listeAppareil.Count(), 1);
+        QVERIFY(module.SauveAppareils());
+        QVERIFY(QFileInfo::exists(dossier.filePath("nouveau.INI")));
+
+        // Someone else's file, or a link, is not read.
+        QVERIFY(QFile::remove(dossier.filePath("nouveau.INI")));
+        QVERIFY(QFile::rename(ancien, dossier.filePath("cible")));
+        QVERIFY(QFile::link(dossier.filePath("cible"), ancien));
+        QVERIFY(module.ChargeAppareils());
+        QCOMPARE(module.listeAppareil.Count(), 97);
+        if (geteuid() == 0) {
+            QVERIFY(QFile::remove(ancien));
+            QVERIFY(QFile::rename(dossier.filePath("cible"), ancien));
+            QCOMPARE(::chown(QFile::encodeName(ancien), 65534, 65534), 0);
+            QVERIFY(module.ChargeAppareils());
+            QCOMPARE(module.listeAppareil.Count(), 97);
+        }
+    }
 };
 
 QTEST_GUILESS_MAIN(TstEmplacement)
