@@ -1,5 +1,6 @@
 #include "app/dialogues.h"
 
+#include <QRegularExpression>
 #include <cstdio>
 
 namespace {
@@ -35,6 +36,20 @@ std::unique_ptr<Dialogues>& courants() {
     return d;
 }
 } // namespace
+
+QString suffixeDuFiltre(const QString& filtre) {
+    const qsizetype ouvre = filtre.lastIndexOf(QLatin1Char('('));
+    const qsizetype ferme = filtre.lastIndexOf(QLatin1Char(')'));
+    const QString motifs =
+        ouvre >= 0 && ferme > ouvre ? filtre.mid(ouvre + 1, ferme - ouvre - 1) : filtre;
+    const QString premier =
+        motifs.split(QRegularExpression(QStringLiteral("[\\s;]+")), Qt::SkipEmptyParts).value(0);
+    if (!premier.startsWith(QLatin1String("*."))) return {};
+    const QString suffixe = premier.mid(2);
+    const bool simple = !suffixe.isEmpty() && !suffixe.contains(QLatin1Char('*')) &&
+                        !suffixe.contains(QLatin1Char('?')) && !suffixe.contains(QLatin1Char('['));
+    return simple ? suffixe : QString();
+}
 
 Dialogues& dialogues() {
     return *courants();

@@ -18,11 +18,16 @@ public:
     // Returns false when the box is cancelled.
     virtual bool saisie(const QString& titre, const QString& invite, QString& valeur) = 0;
     // Open or save file box. `filtre` pairs captions and patterns with "|"
-    // ("Kalvento (*.kw3)|*.kw3|..."); `extensionDefaut` (without the dot) is added to a name
-    // typed without one. Returns the chosen path, empty when the box is cancelled.
+    // ("Kalvento (*.kw3)|*.kw3|..."); a name typed without extension gets the one of the filter
+    // chosen in the box, `extensionDefaut` (without the dot) when that filter has none.
+    // Returns the chosen path, empty when the box is cancelled.
     virtual QString choisitFichier(bool enregistrer, const QString& titre, const QString& filtre,
                                    const QString& extensionDefaut, const QString& nomInitial) = 0;
 };
+
+// The extension a name typed without one gets under a file box filter: "Tableur CSV (*.csv)"
+// gives "csv"; a filter without a plain extension ("Tous (*.*)") gives nothing.
+[[nodiscard]] QString suffixeDuFiltre(const QString& filtre);
 
 Dialogues& dialogues();
 std::unique_ptr<Dialogues> installeDialogues(std::unique_ptr<Dialogues> nouveaux);

@@ -41,7 +41,22 @@ public:
                           filtres.join(QStringLiteral(";;")));
         boite.setAcceptMode(enregistrer ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
         boite.setFileMode(enregistrer ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
-        boite.setDefaultSuffix(extensionDefaut.toLower());
+        // A name typed without extension takes the one of the filter chosen: "Tableur CSV"
+        // writes a .csv, not the default .kw3.
+        auto suffixe = [&](const QString& choisi) {
+            const QString s = suffixeDuFiltre(choisi);
+            boite.setDefaultSuffix(s.isEmpty() ? extensionDefaut.toLower() : s);
+        };
+        QObject::connect(&boite, &QFileDialog::filterSelected, &boite, suffixe);
+        // The filter of the name proposed, when there is one, is the one shown first.
+        const QString suffixeInitial = QFileInfo(nomInitial).suffix();
+        for (const QString& f : std::as_const(filtres))
+            if (!suffixeInitial.isEmpty() &&
+                suffixeDuFiltre(f).compare(suffixeInitial, Qt::CaseInsensitive) == 0) {
+                boite.selectNameFilter(f);
+                break;
+            }
+        suffixe(boite.selectedNameFilter());
         if (!nomInitial.isEmpty()) boite.selectFile(nomInitial);
         if (boite.exec() != QDialog::Accepted || boite.selectedFiles().isEmpty()) return {};
         return boite.selectedFiles().constFirst();

@@ -1,46 +1,93 @@
 #include "app/instanceunique.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QLocalServer>
 #include <QLocalSocket>
 #include <QLockFile>
 #include <QStandardPaths>
+#include <QTimer>
+
+#ifdef Q_OS_UNIX
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
 
 namespace {
 constexpr int AttenteMs = 800;
 const QByteArray Restaure = "RESTAURE";
 const QByteArray Argument = "ARGUMENT ";
+const char* const proprieteRecus = "telmiraRecus";
+
+// A folder fit for the channel: a real folder (no link) of this user that nobody else can
+// write, so that no one can put a socket or a lock there before us.
+bool dossierPrive(const QString& dossier) {
+    if (dossier.isEmpty()) return false;
+#ifdef Q_OS_UNIX
+    struct stat etat {};
+    if (::lstat(QFile::encodeName(dossier).constData(), &etat) != 0) return false;
+    return S_ISDIR(etat.st_mode) && etat.st_uid == ::geteuid() && (etat.st_mode & 022) == 0;
+#else
+    return QFileInfo(dossier).isDir();
+#endif
+}
+
+// Without a runtime folder: "telmira-<uid>" in the temporary folder, made for this user alone.
+QString dossierTemporaireUtilisateur() {
+#ifdef Q_OS_UNIX
+    const QString d =
+        QDir(QDir::tempPath()).filePath(QStringLiteral("telmira-%1").arg(::geteuid()));
+    ::mkdir(QFile::encodeName(d).constData(), 0700);
+    return d;
+#else
+    const QString d = QDir(QDir::tempPath()).filePath(QStringLiteral("telmira"));
+    QDir().mkpath(d);
+    return d;
+#endif
+}
 } // namespace
+
+QString argumentTransmissible(const QString& argument) {
+    const QFileInfo fichier(argument);
+    return fichier.isRelative() && fichier.exists() ? fichier.absoluteFilePath() : argument;
+}
 
 TInstanceUnique::TInstanceUnique(const QString& dossier, QObject* parent) : QObject(parent) {
     QString d = dossier.isEmpty()
                     ? QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation)
                     : dossier;
-    if (d.isEmpty()) d = QDir::tempPath();
-    QDir().mkpath(d);
-    nom_ = QDir(d).filePath(QStringLiteral("KALSERIE"));
+    if (!d.isEmpty()) QDir().mkpath(d);
+    if (!dossierPrive(d)) d = dossierTemporaireUtilisateur();
+    if (dossierPrive(d)) nom_ = QDir(d).filePath(QStringLiteral("KALSERIE"));
 }
 
 TInstanceUnique::~TInstanceUnique() = default;
 
 bool TInstanceUnique::VerifieInstanceUnique(const QStringList& arguments) {
+    // No private folder: no channel anyone else could answer on; this copy runs alone.
+    if (nom_.isEmpty()) return true;
+
     // Two copies started together must not both become the first one.
     QLockFile verrou(nom_ + QStringLiteral(".lock"));
     verrou.setStaleLockTime(5000);
-    verrou.tryLock(2000);
+    const bool verrouille = verrou.tryLock(2000);
 
     QLocalSocket client;
     client.connectToServer(nom_);
     if (client.waitForConnected(AttenteMs)) {
         QByteArray message = Restaure + '\n';
         if (!arguments.isEmpty())
-            message += Argument + arguments.first().toUtf8().toBase64() + '\n';
+            message +=
+                Argument + argumentTransmissible(arguments.first()).toUtf8().toBase64() + '\n';
         client.write(message);
         client.waitForBytesWritten(AttenteMs);
         client.disconnectFromServer();
         if (client.state() != QLocalSocket::UnconnectedState) client.waitForDisconnected(AttenteMs);
         return false;
     }
+    // Another copy holds the lock while it sets up its channel: its socket is not ours to
+    // remove. This copy runs without one.
+    if (!verrouille) return true;
 
     // Nobody answers: a socket left by a copy that crashed is removed before listening.
     QLocalServer::removeServer(nom_);
@@ -48,24 +95,48 @@ bool TInstanceUnique::VerifieInstanceUnique(const QStringList& arguments) {
     serveur_->setSocketOptions(QLocalServer::UserAccessOption);
     if (serveur_->listen(nom_)) {
         connect(serveur_.get(), &QLocalServer::newConnection, this, [this] {
-            while (QLocalSocket* c = serveur_->nextPendingConnection()) {
-                connect(c, &QLocalSocket::readyRead, this, [this, c] { lit(c); });
-                connect(c, &QLocalSocket::disconnected, c, &QObject::deleteLater);
-                lit(c);
-            }
+            while (QLocalSocket* c = serveur_->nextPendingConnection())
+                accueille(c);
         });
     }
     // A channel that cannot be made leaves this copy running as the first one.
     return true;
 }
 
+void TInstanceUnique::accueille(QLocalSocket* client) {
+    // A client is told once and goes: one that keeps its connection or sends without end is
+    // cut off, so that it cannot hold the running copy's memory or attention.
+    client->setReadBufferSize(MaxOctetsClient);
+    client->setProperty(proprieteRecus, qint64(0));
+    QTimer::singleShot(DelaiClientMs, client, [client] {
+        client->abort();
+        client->deleteLater();
+    });
+    connect(client, &QLocalSocket::readyRead, this, [this, client] { lit(client); });
+    connect(client, &QLocalSocket::disconnected, client, &QObject::deleteLater);
+    lit(client);
+}
+
 void TInstanceUnique::lit(QLocalSocket* client) {
-    while (client->canReadLine()) {
-        const QByteArray ligne = client->readLine(4096).trimmed();
+    qint64 recus = client->property(proprieteRecus).toLongLong();
+    bool restaure = false;
+    QStringList argumentsLus;
+    while (client->canReadLine() && recus < MaxOctetsClient) {
+        const QByteArray brute = client->readLine(MaxOctetsClient);
+        recus += brute.size();
+        const QByteArray ligne = brute.trimmed();
         if (ligne == Restaure)
-            Q_EMIT restaurationDemandee();
+            restaure = true;
         else if (ligne.startsWith(Argument))
-            Q_EMIT argumentRecu(
-                QString::fromUtf8(QByteArray::fromBase64(ligne.mid(Argument.size()))));
+            argumentsLus << QString::fromUtf8(QByteArray::fromBase64(ligne.mid(Argument.size())));
     }
+    client->setProperty(proprieteRecus, recus);
+    if (recus >= MaxOctetsClient || client->bytesAvailable() >= MaxOctetsClient) {
+        client->abort();
+        client->deleteLater();
+    }
+    // The window may open a box on these: the client is not touched afterwards.
+    if (restaure) Q_EMIT restaurationDemandee();
+    for (const QString& argument : std::as_const(argumentsLus))
+        Q_EMIT argumentRecu(argument);
 }

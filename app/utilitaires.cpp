@@ -31,9 +31,14 @@ double LitNombre(const QString& texte) {
     }
     // The locale's conversion: blanks around, one decimal mark, an optional exponent.
     t = t.trimmed();
-    const QString s = QRegularExpression::escape(QString(sep));
-    const QRegularExpression forme(
-        QStringLiteral("^[+-]?(\\d+(%1\\d*)?|%1\\d+)([eE][+-]?\\d+)?$").arg(s));
+    // Compiled once per separator: every answer and every file value comes through here.
+    thread_local QChar sepForme;
+    thread_local QRegularExpression forme;
+    if (forme.pattern().isEmpty() || sepForme != sep) {
+        const QString s = QRegularExpression::escape(QString(sep));
+        forme.setPattern(QStringLiteral("^[+-]?(\\d+(%1\\d*)?|%1\\d+)([eE][+-]?\\d+)?$").arg(s));
+        sepForme = sep;
+    }
     if (!forme.match(t).hasMatch()) return NaN;
     t.replace(sep, QLatin1Char('.'));
     bool ok = false;

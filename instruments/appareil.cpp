@@ -131,9 +131,11 @@ void Tappareil::LitIni(const QString& Anom, const TFichierIni& Ini) {
     if (NumeroOrdre == 0) NumeroOrdre = 1;
     NbreLignes = static_cast<quint8>(Ini.ReadInteger(s, QStringLiteral("NombreLigne"), 1));
     SeparateurChiffre = static_cast<quint8>(Ini.ReadInteger(s, cleSeparateur, 0));
-    nomGrandeur = Ini.ReadString(s, QStringLiteral("Nom"), nomGrandeur);
-    UniteGrandeur = Ini.ReadString(s, cleUnite, UniteGrandeur);
-    SymboleGrandeur = Ini.ReadString(s, QStringLiteral("Symbole"), SymboleGrandeur);
+    // Greek letters and other characters the code page lacks come back from their names.
+    nomGrandeur = TexteDepuisFichier(Ini.ReadString(s, QStringLiteral("Nom"), nomGrandeur));
+    UniteGrandeur = TexteDepuisFichier(Ini.ReadString(s, cleUnite, UniteGrandeur));
+    SymboleGrandeur =
+        TexteDepuisFichier(Ini.ReadString(s, QStringLiteral("Symbole"), SymboleGrandeur));
     EnvoiDirect = Ini.ReadBool(s, QStringLiteral("Continu"), false);
     lectureSTAB = Ini.ReadBool(s, QStringLiteral("STAB"), false);
     FiltrageDepassement = Ini.ReadBool(s, QStringLiteral("FiltreDepasse"), true);
@@ -163,8 +165,8 @@ void Tappareil::EcritIni(TFichierIni& Ini) const {
     const QString& s = NomAppareil;
     Ini.WriteBool(s, QStringLiteral("LireCoeffUnite"), LireCoeffUnite);
     Ini.WriteBool(s, QStringLiteral("LireNomUnite"), LireNomUnite);
-    Ini.WriteString(s, QStringLiteral("Nom"), nomGrandeur);
-    Ini.WriteString(s, cleUnite, UniteGrandeur);
+    Ini.WriteString(s, QStringLiteral("Nom"), TexteVersFichier(nomGrandeur));
+    Ini.WriteString(s, cleUnite, TexteVersFichier(UniteGrandeur));
     Ini.WriteInteger(s, QStringLiteral("Precision"), Precision);
     Ini.WriteFloat(s, QStringLiteral("Mini"), ValMini);
     Ini.WriteFloat(s, QStringLiteral("Maxi"), ValMaxi);
@@ -188,7 +190,7 @@ void Tappareil::EcritIni(TFichierIni& Ini) const {
     Ini.WriteString(s, QStringLiteral("DemandeBis"), CodeEnTexte(DemandeBis));
     Ini.WriteString(s, QStringLiteral("Initialisation"), CodeEnTexte(ChaineInit));
     Ini.WriteString(s, QStringLiteral("Deblocage"), CodeEnTexte(ChaineFin));
-    Ini.WriteString(s, QStringLiteral("Symbole"), SymboleGrandeur);
+    Ini.WriteString(s, QStringLiteral("Symbole"), TexteVersFichier(SymboleGrandeur));
     Ini.WriteBool(s, QStringLiteral("STAB"), lectureSTAB);
     Ini.WriteFloat(s, QStringLiteral("Derive"), estNaN(Derive) ? -1 : Derive);
     Ini.WriteString(s, QStringLiteral("TexteVerif"), CodeEnTexte(TexteVerif));

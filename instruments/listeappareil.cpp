@@ -2,13 +2,11 @@
 
 #include "app/dialogues.h"
 #include "burette/buretters232.h"
+#include "settings/emplacement.h"
 #include "settings/fichierini.h"
 
-#include <QCoreApplication>
-#include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QStandardPaths>
 #include <algorithm>
 #include <exception>
 
@@ -77,13 +75,18 @@ namespace {
 const QString sectionIndex = QStringLiteral("Index");
 const QString sectionBurette = QStringLiteral("BuretteTelmira");
 
+bool estSectionIndex(const QString& nom) {
+    return nom.compare(sectionIndex, Qt::CaseInsensitive) == 0;
+}
+
 // Reads every description named in "Index", in file order.
 void litDescriptions(const TFichierIni& ini, TlisteAppareil& liste, QStringList& grandeurs) {
     // Every entry counts, even one whose number repeats an earlier one's.
     const auto entrees = ini.ReadSectionValues(sectionIndex);
     for (const auto& [cle, nom] : entrees) {
-        // A damaged index line names nothing; it is no description.
-        if (nom.trimmed().isEmpty()) continue;
+        // A damaged index line names nothing; it is no description. Nor is the index itself:
+        // written back, its keys would mix with the index's entries and ruin the file.
+        if (nom.trimmed().isEmpty() || estSectionIndex(nom)) continue;
         auto appareil = std::make_unique<Tappareil>();
         appareil->LitIni(nom, ini);
         NormaliseGrandeur(*appareil);
@@ -125,21 +128,11 @@ QByteArray catalogueEmbarque() {
 }
 
 QString cheminFichierAppareilProgramme() {
-    const QFileInfo programme(QCoreApplication::applicationFilePath());
-    const QString nom =
-        (programme.suffix().isEmpty() ? programme.fileName() : programme.completeBaseName()) +
-        QStringLiteral(".INI");
-    return QDir(programme.absolutePath()).filePath(nom);
+    return cheminACoteDuProgramme(QStringLiteral(".INI"));
 }
 
 QString cheminFichierAppareil() {
-    const QString programme = cheminFichierAppareilProgramme();
-    const QFileInfo info(programme);
-    if (QFileInfo(info.absolutePath()).isWritable()) return programme;
-    // An installed program cannot write beside itself: the user's copy goes to their data.
-    const QString donnees = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
-    QDir().mkpath(donnees);
-    return QDir(donnees).filePath(info.fileName());
+    return cheminFichierProgramme(QStringLiteral(".INI"));
 }
 
 TModuleAppareils::TModuleAppareils(QString nomFichier, QString nomFichierCommun)
@@ -152,22 +145,27 @@ TModuleAppareils::TModuleAppareils(QString nomFichier, QString nomFichierCommun)
 
 TModuleAppareils::~TModuleAppareils() = default;
 
+// The user's device file, never read through a symbolic link; while the user has none, the
+// one beside the program, when nobody but its owner or the system could have put it there.
 TFichierIni TModuleAppareils::fichierExistant() const {
-    if (QFileInfo::exists(nomFichierAppareil)) return TFichierIni(nomFichierAppareil);
-    // No copy of the user's own yet: the one installed beside the program, when there is one.
-    if (!nomFichierCommun.isEmpty() && QFileInfo::exists(nomFichierCommun)) {
-        TFichierIni commun(nomFichierCommun);
-        commun.setChemin(nomFichierAppareil);
-        return commun;
-    }
-    TFichierIni vide;
-    vide.setChemin(nomFichierAppareil);
-    return vide;
+    QByteArray octets;
+    if (!estLien(nomFichierAppareil) && QFileInfo::exists(nomFichierAppareil))
+        (void)litSansLien(nomFichierAppareil, octets);
+    else if (communLisible())
+        (void)litSansLien(nomFichierCommun, octets);
+    TFichierIni ini = TFichierIni::depuisOctets(octets);
+    ini.setChemin(nomFichierAppareil);
+    return ini;
+}
+
+bool TModuleAppareils::communLisible() const {
+    return !nomFichierCommun.isEmpty() && !estLien(nomFichierAppareil) &&
+           fichierDeConfiance(nomFichierCommun);
 }
 
 bool TModuleAppareils::fichierPresent() const {
-    return QFileInfo::exists(nomFichierAppareil) ||
-           (!nomFichierCommun.isEmpty() && QFileInfo::exists(nomFichierCommun));
+    return (!estLien(nomFichierAppareil) && QFileInfo::exists(nomFichierAppareil)) ||
+           communLisible();
 }
 
 TFichierIni TModuleAppareils::sourceAppareils() const {
@@ -179,7 +177,10 @@ TFichierIni TModuleAppareils::sourceAppareils() const {
 }
 
 bool TModuleAppareils::ChargeAppareils() {
-    const TFichierIni ini = sourceAppareils();
+    return ChargeAppareils(sourceAppareils());
+}
+
+bool TModuleAppareils::ChargeAppareils(const TFichierIni& ini) {
     listeAppareil.Clear();
     listeGrandeur.clear();
     listeAppareilImport.Clear();
@@ -200,31 +201,40 @@ bool TModuleAppareils::ChargeAppareils() {
     return true;
 }
 
+void TModuleAppareils::EcritListe(TFichierIni& ini) const {
+    QStringList anciens;
+    for (const auto& entree : ini.ReadSectionValues(sectionIndex))
+        anciens << entree.second;
+    ini.EraseSection(sectionIndex);
+    int i = 0;
+    for (const auto& appareil : listeAppareil) {
+        // A description renamed "Index" would write over the index: it cannot be kept.
+        if (estSectionIndex(appareil->NomAppareil)) continue;
+        anciens.removeOne(appareil->NomAppareil);
+        ini.WriteString(sectionIndex, QString::number(i++), appareil->NomAppareil);
+        appareil->EcritIni(ini);
+    }
+    for (const QString& ancien : std::as_const(anciens)) {
+        // Section names compare without regard to case: a description renamed only in its
+        // case, or still present under another entry, keeps the section just written; the
+        // index and the burette are never erased.
+        const bool garde =
+            estSectionIndex(ancien) || ancien.compare(sectionBurette, Qt::CaseInsensitive) == 0 ||
+            std::any_of(listeAppareil.begin(), listeAppareil.end(), [&](const auto& a) {
+                return a->NomAppareil.compare(ancien, Qt::CaseInsensitive) == 0;
+            });
+        if (!garde) ini.EraseSection(ancien);
+    }
+}
+
 bool TModuleAppareils::SauveAppareils() const {
+    // A symbolic link in the device file's place is never written through.
+    if (estLien(nomFichierAppareil)) return false;
     // The user's copy starts from the shared file: its burette and other sections carry over.
     TFichierIni ini = fichierExistant();
     std::exception_ptr echec;
     try {
-        QStringList anciens;
-        for (const auto& entree : ini.ReadSectionValues(sectionIndex))
-            anciens << entree.second;
-        ini.EraseSection(sectionIndex);
-        int i = 0;
-        for (const auto& appareil : listeAppareil) {
-            anciens.removeOne(appareil->NomAppareil);
-            ini.WriteString(sectionIndex, QString::number(i++), appareil->NomAppareil);
-            appareil->EcritIni(ini);
-        }
-        for (const QString& ancien : std::as_const(anciens)) {
-            // Section names compare without regard to case: a description renamed only in its
-            // case, or still present under another entry, keeps the section just written.
-            const bool garde =
-                ancien.compare(sectionBurette, Qt::CaseInsensitive) == 0 ||
-                std::any_of(listeAppareil.begin(), listeAppareil.end(), [&](const auto& a) {
-                    return a->NomAppareil.compare(ancien, Qt::CaseInsensitive) == 0;
-                });
-            if (!garde) ini.EraseSection(ancien);
-        }
+        EcritListe(ini);
         // A new device file keeps the burette's settings of the catalogue it replaces.
         if (!ini.SectionExists(sectionBurette))
             copieSection(TFichierIni::depuisOctets(catalogueEmbarque()), ini, sectionBurette);
@@ -232,7 +242,7 @@ bool TModuleAppareils::SauveAppareils() const {
         echec = std::current_exception();
     }
     // What could be prepared is written even when a step failed.
-    const bool ecrit = ini.UpdateFile();
+    const bool ecrit = ecritSansLien(nomFichierAppareil, ini.enOctets());
     if (echec) std::rethrow_exception(echec);
     return ecrit;
 }
@@ -240,10 +250,9 @@ bool TModuleAppareils::SauveAppareils() const {
 bool TModuleAppareils::SauveBurette(const TburetteRS232& reglages) const {
     // A file holding the burette's section alone would list no description at the next start.
     if (!QFileInfo::exists(nomFichierAppareil) && !SauveAppareils()) return false;
-    TFichierIni ini(nomFichierAppareil);
-    ini.setChemin(nomFichierAppareil);
+    TFichierIni ini = fichierExistant();
     reglages.EcritIni(ini);
-    return ini.UpdateFile();
+    return ecritSansLien(nomFichierAppareil, ini.enOctets());
 }
 
 void TModuleAppareils::ChargeAppareilsImport(const QString& nomFichier) {

@@ -70,10 +70,14 @@ public:
     // False, after the message "Impossible : <path> non trouvé", when the source lists no
     // description: the program cannot go on and its entry ends it.
     [[nodiscard]] bool ChargeAppareils();
+    // ChargeAppareils on a source already read (the device file or the catalogue).
+    [[nodiscard]] bool ChargeAppareils(const TFichierIni& source);
     // Writes listeAppareil into the user's device file (starting from the shared one when the
-    // user has none yet); false when the file could not be written. A file that has no burette
-    // section yet gets the catalogue's.
+    // user has none yet); false when the file could not be written, or is a symbolic link. A
+    // file that has no burette section yet gets the catalogue's.
     [[nodiscard]] bool SauveAppareils() const;
+    // What SauveAppareils writes, applied to the file's current content `ini`.
+    void EcritListe(TFichierIni& ini) const;
     // Writes the burette's section (EcritIni of `reglages`, normally *burette) into the device
     // file; a device file that does not exist yet is first written with the whole device list,
     // so that it still lists the descriptions at the next start. False when the file could not
@@ -108,6 +112,7 @@ private:
     // written to the user's path.
     [[nodiscard]] TFichierIni fichierExistant() const;
     [[nodiscard]] bool fichierPresent() const;
+    [[nodiscard]] bool communLisible() const;
 };
 
 // The program's instrument module, created on first use with cheminFichierAppareil().
@@ -115,8 +120,8 @@ TModuleAppareils& moduleAppareils();
 // Replaces the module (tests); returns the previous one.
 std::unique_ptr<TModuleAppareils> installeModuleAppareils(std::unique_ptr<TModuleAppareils> module);
 
-// The executable's path with ".INI" for its extension; in the user's data folder (created when
-// needed) when the program's folder cannot be written.
+// The executable's name with ".INI" for its extension, in dossierFichiersProgramme(): beside
+// the program only in the user's own folder, otherwise in the user's data folder.
 [[nodiscard]] QString cheminFichierAppareil();
 // The device file beside the executable, whether or not its folder can be written.
 [[nodiscard]] QString cheminFichierAppareilProgramme();

@@ -81,3 +81,72 @@ void ReponseEnLignes(const QByteArray& Reponse, QStringList& Lignes) {
     }
     if (!ligne.isEmpty()) Lignes << ligne;
 }
+
+namespace {
+// The Greek letters from alpha (U+03B1) and Alpha (U+0391), in alphabet order; the final
+// sigma has no capital and goes by its code.
+constexpr std::array<const char*, 25> nomsGrecs = {
+    "alpha", "beta",   "gamma",   "delta", "epsilon", "zeta",    "eta",  "theta", "iota",
+    "kappa", "lambda", "mu",      "nu",    "xi",      "omicron", "pi",   "rho",   nullptr,
+    "sigma", "tau",    "upsilon", "phi",   "chi",     "psi",     "omega"};
+
+QString nomCaractere(char32_t c) {
+    if (c >= 0x03B1 && c <= 0x03C9 && nomsGrecs[c - 0x03B1])
+        return QString::fromLatin1(nomsGrecs[c - 0x03B1]);
+    if (c >= 0x0391 && c <= 0x03A9 && nomsGrecs[c - 0x0391]) {
+        QString nom = QString::fromLatin1(nomsGrecs[c - 0x0391]);
+        nom[0] = nom[0].toUpper();
+        return nom;
+    }
+    return QStringLiteral("U+%1").arg(uint(c), 4, 16, QLatin1Char('0')).toUpper();
+}
+
+// The character a name between bars stands for; 0 when the name is none of ours.
+char32_t caractereNomme(QStringView nom) {
+    if (nom.size() > 2 && nom.startsWith(QLatin1String("U+"))) {
+        bool ok = false;
+        const uint code = nom.mid(2).toUInt(&ok, 16);
+        return ok && code >= 0x80 && code <= 0x10FFFF && (code < 0xD800 || code > 0xDFFF)
+                   ? char32_t(code)
+                   : 0;
+    }
+    for (std::size_t i = 0; i < nomsGrecs.size(); ++i) {
+        if (!nomsGrecs[i]) continue;
+        const QLatin1String grec(nomsGrecs[i]);
+        if (nom == grec) return char32_t(0x03B1 + i);
+        if (nom.size() == grec.size() && nom.front() == QChar(grec.front()).toUpper() &&
+            nom.mid(1) == grec.sliced(1))
+            return char32_t(0x0391 + i);
+    }
+    return 0;
+}
+} // namespace
+
+QString TexteVersFichier(const QString& texte) {
+    QString r;
+    for (const char32_t c : texte.toUcs4()) {
+        const QString un = QString::fromUcs4(&c, 1);
+        if (c == U'?' || versCp1252(un) != "?")
+            r += un;
+        else
+            r += QLatin1Char('|') + nomCaractere(c) + QLatin1Char('|');
+    }
+    return r;
+}
+
+QString TexteDepuisFichier(const QString& texte) {
+    QString r;
+    qsizetype i = 0;
+    while (i < texte.size()) {
+        const qsizetype fin =
+            texte.at(i) == QLatin1Char('|') ? texte.indexOf(QLatin1Char('|'), i + 1) : -1;
+        const char32_t c = fin > i ? caractereNomme(QStringView(texte).mid(i + 1, fin - i - 1)) : 0;
+        if (c) {
+            r += QString::fromUcs4(&c, 1);
+            i = fin + 1;
+        } else {
+            r += texte.at(i++);
+        }
+    }
+    return r;
+}

@@ -14,3 +14,9 @@ QString CodeEnTexte(const QByteArray& Code);
 QByteArray TexteEnCode(const QString& Texte);
 // An answer cut into lines for display; DOS micro and degree signs shown as such.
 void ReponseEnLignes(const QByteArray& Reponse, QStringList& Lignes);
+
+// Names, units and symbols in a file of the code page: a character the code page cannot hold
+// is written as its name between bars ("|sigma|", "|Theta|", "|U+2126|") instead of "?", and
+// read back as that character. Other bars and texts are left as they are.
+[[nodiscard]] QString TexteVersFichier(const QString& texte);
+[[nodiscard]] QString TexteDepuisFichier(const QString& texte);

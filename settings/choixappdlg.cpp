@@ -70,7 +70,7 @@ TChoixAppDlg::TChoixAppDlg(TVoiesAcquisition voies, QWidget* parent)
     auto* rangee = new QHBoxLayout;
     auto* ajout = new QGroupBox(QStringLiteral("Appareil à ajouter"), this);
     auto* ligneAjout = new QHBoxLayout(ajout);
-    ListeAppareilCombo = new QComboBox(ajout);
+    ListeAppareilCombo = new TListeChoix(ajout);
     ListeAppareilCombo->setObjectName(QStringLiteral("ListeAppareilCombo"));
     ListeAppareilCombo->setMinimumContentsLength(24);
     AddBtn = new QPushButton(QStringLiteral("Ajouter"), ajout);
@@ -81,15 +81,17 @@ TChoixAppDlg::TChoixAppDlg(TVoiesAcquisition voies, QWidget* parent)
     oldGB = new QGroupBox(QStringLiteral("Appareils récemment utilisés"), this);
     oldGB->setObjectName(QStringLiteral("oldGB"));
     auto* ligneOld = new QHBoxLayout(oldGB);
-    ListeOld = new QComboBox(oldGB);
+    ListeOld = new TListeChoix(oldGB);
     ListeOld->setObjectName(QStringLiteral("ListeOld"));
     ListeOld->setMinimumContentsLength(24);
     ligneOld->addWidget(ListeOld);
     rangee->addWidget(oldGB, 1);
     pile->addLayout(rangee);
-    connect(ListeAppareilCombo, &QComboBox::activated, this,
-            &TChoixAppDlg::ListeAppareilComboClick);
-    connect(ListeOld, &QComboBox::activated, this, &TChoixAppDlg::ListeOldClick);
+    // Only an entry chosen adds an instrument; browsing the lists adds nothing.
+    connect(ListeAppareilCombo, &TListeChoix::choisi, this, &TChoixAppDlg::ListeAppareilComboClick);
+    connect(ListeAppareilCombo, &TListeChoix::valide, this, &TChoixAppDlg::AddBtnClick);
+    connect(ListeOld, &TListeChoix::choisi, this, &TChoixAppDlg::ListeOldClick);
+    connect(ListeOld, &TListeChoix::valide, this, &TChoixAppDlg::ListeOldClick);
     connect(AddBtn, &QPushButton::clicked, this, &TChoixAppDlg::AddBtnClick);
 
     PageControl1 = new QTabWidget(this);

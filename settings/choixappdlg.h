@@ -2,6 +2,7 @@
 
 #include "display/graphe.h"
 #include "serial/voiesserie.h"
+#include "settings/listechoix.h"
 
 #include <QDialog>
 #include <QList>
@@ -9,7 +10,6 @@
 #include <array>
 
 class QButtonGroup;
-class QComboBox;
 class QGroupBox;
 class QLabel;
 class QPushButton;
@@ -59,10 +59,10 @@ public:
 
     QGroupBox* GrandeurCombo = nullptr;
     QButtonGroup* GrandeurGroupe = nullptr;
-    QComboBox* ListeAppareilCombo = nullptr;
+    TListeChoix* ListeAppareilCombo = nullptr;
     QPushButton* AddBtn = nullptr;
     QGroupBox* oldGB = nullptr;
-    QComboBox* ListeOld = nullptr;
+    TListeChoix* ListeOld = nullptr;
     QTabWidget* PageControl1 = nullptr;
     std::array<QWidget*, Tgraphe::MaxVoies> TabSheets{};
     std::array<QPushButton*, Tgraphe::MaxVoies> DelBtns{};

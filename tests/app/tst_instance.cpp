@@ -1,13 +1,18 @@
 #include "app/instanceunique.h"
 
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFileInfo>
+#include <QLocalServer>
+#include <QLocalSocket>
 #include <QProcess>
 #include <QSettings>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
+#include <pwd.h>
 #include <sys/socket.h>
+#include <sys/stat.h>
 #include <sys/un.h>
 #include <unistd.h>
 
@@ -35,6 +40,22 @@ private Q_SLOTS:
         QTRY_COMPARE(restaure.size(), 2);
         QCOMPARE(argument.size(), 1); // no argument, nothing handed over
 
+        // Started in another folder: the running copy gets the file's full path; a name that
+        // is no file goes as it was typed.
+        QTemporaryDir ailleurs;
+        QVERIFY(QFile(ailleurs.filePath("essai.tm2")).open(QIODevice::WriteOnly));
+        const QString avant = QDir::currentPath();
+        QDir::setCurrent(ailleurs.path());
+        for (const char* nom : {"essai.tm2", "absent.tm2"}) {
+            TInstanceUnique autre(dossier.path());
+            QVERIFY(!autre.VerifieInstanceUnique({QString::fromLatin1(nom)}));
+        }
+        QDir::setCurrent(avant);
+        QTRY_COMPARE(argument.size(), 3);
+        QCOMPARE(argument.at(1).first().toString(),
+                 QFileInfo(ailleurs.filePath("essai.tm2")).absoluteFilePath());
+        QCOMPARE(argument.at(2).first().toString(), QStringLiteral("absent.tm2"));
+
         // Only this user can reach the channel.
         const QFileInfo canal(premiere.nomCanal());
         QVERIFY(canal.exists());
@@ -59,6 +80,65 @@ private Q_SLOTS:
         QVERIFY(apres.VerifieInstanceUnique({}));
         TInstanceUnique seconde(dossier.path());
         QVERIFY(!seconde.VerifieInstanceUnique({}));
+    }
+
+    // A client that never ends its line, or says nothing, is cut off; the channel still serves.
+    void clientBorne() {
+        QTemporaryDir dossier;
+        TInstanceUnique premiere(dossier.path());
+        QVERIFY(premiere.VerifieInstanceUnique({}));
+        QSignalSpy argument(&premiere, &TInstanceUnique::argumentRecu);
+        for (const QByteArray& envoi : {QByteArray(), "ARGUMENT " + QByteArray(1 << 20, 'A')}) {
+            QLocalSocket client;
+            client.connectToServer(premiere.nomCanal());
+            QVERIFY(client.waitForConnected(1000));
+            client.write(envoi);
+            QSignalSpy coupe(&client, &QLocalSocket::disconnected);
+            QVERIFY(coupe.wait(3 * TInstanceUnique::DelaiClientMs));
+        }
+        QCOMPARE(argument.size(), 0);
+        TInstanceUnique seconde(dossier.path());
+        QVERIFY(!seconde.VerifieInstanceUnique({QStringLiteral("/tmp/x.tm2")}));
+        QTRY_COMPARE(argument.size(), 1);
+    }
+
+    // Without a runtime folder the channel goes to a folder of this user alone, never to a
+    // name of the shared temporary folder that someone else may have taken first.
+    void sansDossierRuntime() {
+        QTemporaryDir temporaire;
+        const QByteArray tmpdir = qgetenv("TMPDIR");
+        const QByteArray runtime = qgetenv("XDG_RUNTIME_DIR");
+        qputenv("TMPDIR", QFile::encodeName(temporaire.path()));
+        qunsetenv("XDG_RUNTIME_DIR");
+        // What makes the runtime folder unusable: its fallback name taken by a file.
+        QVERIFY(QFile(temporaire.filePath(QStringLiteral("runtime-") +
+                                          QString::fromLocal8Bit(::getpwuid(::geteuid())->pw_name)))
+                    .open(QIODevice::WriteOnly));
+        // Someone listens on the fixed name of the shared folder.
+        QLocalServer piege;
+        QVERIFY(piege.listen(temporaire.filePath(QStringLiteral("KALSERIE"))));
+
+        TInstanceUnique premiere;
+        QVERIFY(premiere.VerifieInstanceUnique({QStringLiteral("/tmp/secret.tm2")}));
+        QVERIFY(!piege.hasPendingConnections());
+        const QFileInfo dossier(QFileInfo(premiere.nomCanal()).path());
+        QCOMPARE(dossier.fileName(), QStringLiteral("telmira-%1").arg(::geteuid()));
+        QCOMPARE(dossier.permissions() & (QFile::WriteGroup | QFile::WriteOther),
+                 QFile::Permissions());
+        TInstanceUnique seconde;
+        QVERIFY(!seconde.VerifieInstanceUnique({}));
+
+        // That folder writable by others is not used: the copy runs alone.
+        ::chmod(QFile::encodeName(dossier.filePath()).constData(), 0777);
+        TInstanceUnique troisieme;
+        QVERIFY(troisieme.nomCanal().isEmpty());
+        QVERIFY(troisieme.VerifieInstanceUnique({}));
+
+        if (tmpdir.isEmpty())
+            qunsetenv("TMPDIR");
+        else
+            qputenv("TMPDIR", tmpdir);
+        if (!runtime.isEmpty()) qputenv("XDG_RUNTIME_DIR", runtime);
     }
 
     void programmeLanceDeuxFois() {

@@ -226,6 +226,41 @@ private Q_SLOTS:
         }
     }
 
+    // Symbols, units and quantity names the code page lacks come back as they were; what it
+    // holds (the catalogue's ˆ and €, µ, a "?" typed on purpose) is written as before.
+    void symboleAllerRetour_data() {
+        QTest::addColumn<QString>("texte");
+        QTest::addColumn<QByteArray>("ecrit");
+        QTest::newRow("σ") << "σ" << QByteArray("|sigma|");
+        QTest::newRow("θ") << "θ" << QByteArray("|theta|");
+        QTest::newRow("Δθ") << "Δθ" << QByteArray("|Delta||theta|");
+        QTest::newRow("ohm") << "kΩ" << QByteArray("k|Omega|");
+        QTest::newRow("signe ohm") << "\u2126" << QByteArray("|U+2126|");
+        QTest::newRow("hors plan") << "x😀" << QByteArray("x|U+1F600|");
+        QTest::newRow("ˆ") << "ˆ" << QByteArray("\x88");
+        QTest::newRow("€ µ ?") << "€µ?" << QByteArray("\x80\xb5?");
+        QTest::newRow("barres") << "a|b|CR|" << QByteArray("a|b|CR|");
+    }
+    void symboleAllerRetour() {
+        QFETCH(QString, texte);
+        QFETCH(QByteArray, ecrit);
+        Tappareil a;
+        a.NomAppareil = QStringLiteral("Essai");
+        a.SymboleGrandeur = texte;
+        a.UniteGrandeur = texte;
+        a.nomGrandeur = texte;
+        TFichierIni ini;
+        a.EcritIni(ini);
+        const QByteArray octets = ini.enOctets();
+        QVERIFY2(octets.contains("\r\nSymbole=" + ecrit + "\r\n"), octets.constData());
+        QVERIFY(octets.contains("\r\nUnit\xe9=" + ecrit + "\r\n"));
+        Tappareil b;
+        b.LitIni(a.NomAppareil, TFichierIni::depuisOctets(octets));
+        QCOMPARE(b.SymboleGrandeur, texte);
+        QCOMPARE(b.UniteGrandeur, texte);
+        QCOMPARE(b.nomGrandeur, texte);
+    }
+
     void deriveNaNEcriteMoinsUn() {
         Tappareil a;
         a.NomAppareil = QStringLiteral("X");

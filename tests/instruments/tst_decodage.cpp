@@ -178,6 +178,13 @@ private Q_SLOTS:
         ligne("pH 701", "c", "symbole=pH;maxi=14", "701\r", 7.01);
         ligne("pH 1234", "c", "symbole=pH;maxi=14", "1234\r", 12.34);
         ligne("pH 1234 virgule", "fr", "symbole=pH;maxi=14", "1234\r", 12.34);
+        ligne("pH 1301", "c", "symbole=pH;maxi=14", "1301\r", 13.01);
+        ligne("pH 1401", "c", "symbole=pH;maxi=14", "1401\r", 1.401);
+        // WTW P4 (pH): its decimal mark is a byte 127, removed before the pH rule applies.
+        ligne("pH WTW P4", "c", "continu=1;demande=pH;debut=-7;lignes=5;sep=127;symbole=pH;maxi=14",
+              "  13\x7f"
+              "01 pH\r\n",
+              13.01);
         ligne("pH 7.01 garde", "c", "symbole=pH;maxi=14", "7.01\r", 7.01);
         ligne("pH deux octets", "c", "symbole=pH;maxi=100", "70\r", 70);
         ligne("pH signe", "c", "symbole=pH;mini=-14;maxi=14;avant=5", "-1-\r", 5);

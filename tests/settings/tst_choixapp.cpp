@@ -10,6 +10,7 @@
 #include "serial/setrs232rg.h"
 #include "settings/choixappdlg.h"
 
+#include <QAbstractItemView>
 #include <QApplication>
 #include <QButtonGroup>
 #include <QComboBox>
@@ -19,6 +20,7 @@
 #include <QRadioButton>
 #include <QTabWidget>
 #include <QToolButton>
+#include <QWheelEvent>
 
 namespace {
 // No port exists unless a test plays one: the machine's own devices stay out of the way.
@@ -357,6 +359,49 @@ private Q_SLOTS:
         c.recente = false;
         d.show();
         QVERIFY(!d.oldGB->isVisibleTo(&d));
+        d.reject();
+    }
+
+    // Browsing the lists with the arrow keys or the wheel adds nothing; Enter and a click in the
+    // open list add the entry chosen, once.
+    void choixExplicite() {
+        Ports ports{1};
+        Choix c;
+        c.Old = {cecil, consort};
+        TChoixAppDlg& d = c.dlg;
+        d.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&d));
+        ajoute(d, consort);
+        d.DelBtns[0]->click();
+        TListeChoix* liste = d.ListeAppareilCombo;
+        QVERIFY(liste->count() > 3);
+        const int dernier = liste->count() - 1;
+        for (TListeChoix* l : {liste, d.ListeOld}) {
+            l->setFocus();
+            for (auto touche : {Qt::Key_Up, Qt::Key_Up, Qt::Key_Down, Qt::Key_Up, Qt::Key_Home})
+                QTest::keyClick(l, touche);
+            QWheelEvent roue(QPointF(5, 5), l->mapToGlobal(QPointF(5, 5)), QPoint(),
+                             QPoint(0, -120), Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase,
+                             false);
+            QApplication::sendEvent(l, &roue);
+            QCOMPARE(l->currentIndex(), 1);
+        }
+        QCOMPARE(d.ListeLoc, QStringList());
+
+        liste->setCurrentIndex(dernier);
+        QTest::keyClick(liste, Qt::Key_Return);
+        QTest::keyClick(d.ListeOld, Qt::Key_Enter, Qt::KeypadModifier);
+        QCOMPARE(d.ListeLoc, QStringList({liste->itemText(dernier), cecil}));
+
+        liste->showPopup();
+        QAbstractItemView* vue = liste->view();
+        QTRY_VERIFY(vue->isVisible());
+        const QRect deuxieme = vue->visualRect(vue->model()->index(2, 0));
+        QTest::mouseMove(vue->viewport(), deuxieme.center());
+        QTest::mouseClick(vue->viewport(), Qt::LeftButton, {}, deuxieme.center());
+        QTRY_VERIFY(!vue->isVisible());
+        QCOMPARE(d.ListeLoc.size(), 3);
+        QCOMPARE(d.ListeLoc.last(), liste->itemText(2));
         d.reject();
     }
 
