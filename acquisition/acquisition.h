@@ -14,6 +14,8 @@
 #include <memory>
 
 class Tappareil;
+class TburetteRS232;
+struct TMagasinDosage;
 
 // What the window offers, decided from the acquisition's state alone.
 struct TCommandes {
@@ -65,6 +67,11 @@ public:
     void TraiteReponse();
     void TraiteReponseMaitre();
     void ConfirmeDepassement(indiceVoie v);
+    // Burette mode: binds and identifies the burette, sets the stability thresholds of the
+    // titration and enters eaAttente; false when the burette cannot be used.
+    bool PrepareBurette();
+    // The program's burette (of the instrument module).
+    [[nodiscard]] TburetteRS232& burette() const;
 
     // Recording and commands
     void EnregistrePoint();
@@ -75,6 +82,8 @@ public:
     void Repere();
     void Defaire();
     void Stop();
+    // Ends the run now and keeps every sample, whatever their number (the recorder's stop).
+    void Termine();
     // "RàZ"; false when the user kept the samples.
     bool RaZ();
     // A keyboard entry validated: true when it was taken (the box is then emptied).
@@ -87,6 +96,9 @@ public:
     void DiminueDuree();
     void ChangeDeltat(int valeur);
     void ChangeDuree(qint32 secondes);
+    // A time base chosen elsewhere (the mode dialog), already within its limits; during a run
+    // the samples to come are planned from the last one.
+    void AppliqueBaseDeTemps(quint16 deltat, qint32 duree);
     // The horizontal zoom changed the abscissa's range: in the time base the duration follows
     // it, except during a run, which it never cuts short.
     void ZoomAbscisse();
@@ -94,10 +106,18 @@ public:
     // Files
     // Loads a set-up file and starts it; false when nothing was loaded.
     bool LitConfig(const QString& NomFichier);
+    // Asks "Données non sauvées, quitter ?" when samples are unsaved; the readings go on
+    // meanwhile and after a refusal.
+    bool FermetureAcceptee();
+    // At the end: the timer stops, the instruments' release texts are sent and their ports (the
+    // burette's too in its mode) closed.
+    void LibereVoies();
     // Writes the current set-up; false, after "Erreur écriture <path>", on failure.
     bool SauveConfig(const QString& NomFichier);
     // The name with its extension replaced by ".tm2".
     [[nodiscard]] static QString NomFichierConfig(const QString& NomFichier);
+    // A dialog or a question is open: a set-up from outside must wait.
+    [[nodiscard]] bool occupe() const;
     // A set-up from outside (a second start, the command channel): loaded once no dialog is
     // open and no question is waiting, and after the cycle in flight is dropped.
     void DemandeConfig(const QString& NomFichier);
@@ -117,6 +137,8 @@ public:
     [[nodiscard]] QString TexteValeur(int v, int i) const;
     [[nodiscard]] const QString& TexteProbleme() const { return texteProbleme_; }
     [[nodiscard]] const QString& TexteDuree() const { return texteDuree_; }
+    // During a titration: volume delivered, what the burette waits for, the next addition.
+    [[nodiscard]] const QString& TexteDosage() const { return texteDosage_; }
     // The abscissa at which the cursor crosses stand while no sample is being taken.
     [[nodiscard]] double AbscisseCurseur() const;
     [[nodiscard]] bool stable(int v) const { return stable_[std::size_t(v)]; }
@@ -179,6 +201,7 @@ Q_SIGNALS:
     void problemeChange(const QString& texte);
     void baseDeTempsChange();
     void dureeChange(const QString& texte);
+    void etatDosageChange(const QString& texte);
     // The current values moved: the plot's cursor crosses follow them.
     void curseursAPlacer();
     void repereAjoute(int index);
@@ -198,7 +221,14 @@ private:
     void ReponseVoie(int v);
     void DecodeVoie(int v);
     void FinCycle();
-    void AfficheStabilite();
+    // True when every channel's readings have settled.
+    bool AfficheStabilite();
+    void DebutTitrage();
+    void EtapeTitrage(bool toutStable);
+    void SuiteTitrage(int resultat);
+    void MajEtatDosage();
+    void ChangeEtatDosage(const QString& texte);
+    [[nodiscard]] TMagasinDosage magasin();
     void PosteCurseurs();
     void PosteQuestion(int v);
     void ConfirmeValeur(int v, double V);
@@ -207,12 +237,12 @@ private:
     [[nodiscard]] bool ValeursToutesLues() const;
     [[nodiscard]] double valeurEchantillon(int v) const;
     void RangeValeursVoies(int n);
+    void GardeUnSurDeux();
     void PlanifieDepuisDernier();
     [[nodiscard]] double InstantPrevu(int n) const;
     void ChangeProbleme(const QString& texte);
     void ChangeDureeAffichee(const QString& texte);
     void AppliqueConfigEnAttente();
-    [[nodiscard]] bool occupe() const;
     bool LitConfigMaintenant(const QString& NomFichier);
     [[nodiscard]] QString SignatureVoies() const;
 
@@ -237,6 +267,7 @@ private:
     int origineN_ = 0;
     QString texteProbleme_;
     QString texteDuree_;
+    QString texteDosage_;
     // The backup failure is told once until a write succeeds again.
     bool erreurSecoursSignalee_ = false;
     // The rows already in the backup table, formatted once.

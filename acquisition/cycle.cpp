@@ -3,6 +3,7 @@
 #include "app/dialogues.h"
 #include "app/horloge.h"
 #include "app/utilitaires.h"
+#include "burette/buretters232.h"
 #include "instruments/appareil.h"
 
 #include <algorithm>
@@ -125,8 +126,15 @@ void TAcquisition::PrepareAbscisse() {
     case maClavier:
         garderMini = true;
         break;
-    case maBuretteTelmira:
+    case maBuretteTelmira: {
+        TburetteRS232& b = burette();
+        X.Nom = b.SymboleGrandeur;
+        X.Unite = b.UniteGrandeur;
+        X.Signif = QStringLiteral("Volume versé");
+        X.maxi = b.ValMaxi;
+        b.ValeurCourante = 0;
         break;
+    }
     }
     if (!garderMini) X.mini = 0;
 }
@@ -180,8 +188,17 @@ void TAcquisition::InitAttente() {
         ModeAcq == maTemps || ModeAcq == maAppareilMaitre || ModeAcq == maBuretteTelmira;
     Q_EMIT miseEnPlace();
 
+    // A burette that cannot be used leaves a time base.
+    if (nbre > 0 && ModeAcq == maBuretteTelmira && !PrepareBurette()) {
+        ModeAcq = maTemps;
+        PrepareAbscisse();
+        graphe.avecLigne = true;
+        Q_EMIT miseEnPlace();
+    }
     if (nbre == 0)
         SetEtatAcq(eaNone);
+    else if (ModeAcq == maBuretteTelmira)
+        ; // PrepareBurette entered eaAttente
     else if (ModeAcq == maIncrement)
         SetEtatAcq(eaIncrement);
     else if (ModeAcq == maClavier)
@@ -443,7 +460,8 @@ void TAcquisition::FinCycle() {
     ChangeProbleme(noms.isEmpty()
                        ? QString()
                        : QStringLiteral("Pas de réponse : ") + noms.join(QStringLiteral(", ")));
-    AfficheStabilite();
+    const bool toutStable = AfficheStabilite();
+    if (EtatAcq == eaEnCours && ModeAcq == maBuretteTelmira) EtapeTitrage(toutStable);
     if (EtatAcq == eaEnCours && ModeAcq == maTemps) {
         const int n = graphe.NbrePoints;
         if (envoiDirectGlb && n > 0) {
@@ -457,15 +475,18 @@ void TAcquisition::FinCycle() {
     VoieCourante = 0;
 }
 
-void TAcquisition::AfficheStabilite() {
+bool TAcquisition::AfficheStabilite() {
+    bool tous = true;
     for (int v = 0; v < graphe.NbreVoies; ++v) {
         const Tappareil* A = AppareilAcq[v];
         if (!A) continue;
         const bool s = A->isStable();
+        tous = tous && s;
         if (s == stable_[std::size_t(v)]) continue;
         stable_[std::size_t(v)] = s;
         Q_EMIT stabiliteVoie(v, s);
     }
+    return tous;
 }
 
 void TAcquisition::TraiteReponseMaitre() {

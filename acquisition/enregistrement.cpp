@@ -4,6 +4,8 @@
 #include "app/dialogues.h"
 #include "app/horloge.h"
 #include "app/utilitaires.h"
+#include "burette/buretters232.h"
+#include "burette/dosage.h"
 #include "instruments/appareil.h"
 
 #include <algorithm>
@@ -46,6 +48,7 @@ void TAcquisition::RangeValeursVoies(int n) {
 
 void TAcquisition::FinAcquisition() {
     SetEtatAcq(eaTerminee);
+    ChangeEtatDosage(QString());
     EcritSecours(true);
     if (AppelKalvento && EnvoieDonneesKalvento) EnvoieDonneesKalvento();
     AppelKalvento = false;
@@ -106,8 +109,10 @@ void TAcquisition::EnregistrePoint() {
         }
         break;
     }
-    case maClavier:
     case maBuretteTelmira:
+        X.valeur[n] = burette().ValeurCourante;
+        break;
+    case maClavier:
         return;
     }
     pris = pris && ValeursToutesLues();
@@ -123,10 +128,30 @@ void TAcquisition::EnregistrePoint() {
         if (EcartSecondes(heureDuJour(), InstantDebut) > DureeMesure ||
             (pris && X.valeur[n] >= DureeMesure) || graphe.NbrePoints > indiceVecteurMax)
             FinAcquisition();
+    } else if (ModeAcq == maBuretteTelmira) {
+        // The titration ends past 95 % of the burette's capacity; a full store keeps one
+        // sample in two and ends it too.
+        if (DosageTermine(burette(), X.valeur[n]) || graphe.NbrePoints >= indiceVecteurMax) {
+            if (graphe.NbrePoints >= indiceVecteurMax) GardeUnSurDeux();
+            FinAcquisition();
+        }
     } else if (graphe.NbrePoints >= indiceVecteurMax) {
         FinAcquisition();
     }
     if (pris) EcritSecours();
+}
+
+void TAcquisition::GardeUnSurDeux() {
+    graphe.NbrePoints /= 2;
+    const int n = graphe.NbrePoints;
+    for (int i = 1; i < n; ++i) {
+        graphe.mondeX.valeur[i] = graphe.mondeX.valeur[2 * i];
+        for (int v = 0; v < graphe.NbreVoies; ++v)
+            graphe.mondeY[v].valeur[i] = graphe.mondeY[v].valeur[2 * i];
+    }
+    // The backup table is written again from its header.
+    NbrePointsSauves = 0;
+    Q_EMIT echantillonsRemplaces(1);
 }
 
 void TAcquisition::EnregistreClavier() {
@@ -186,7 +211,8 @@ void TAcquisition::Acquerir() {
         (ModeAcq == maTemps &&
          (EtatAcq == eaAttente || (EtatAcq == eaTerminee && graphe.NbrePoints == 0))) ||
         (ModeAcq == maIncrement && (EtatAcq == eaAttente || EtatAcq == eaIncrement)) ||
-        (ModeAcq == maAppareilMaitre && EtatAcq == eaAttente) || ModeAcq == maClavier;
+        ((ModeAcq == maAppareilMaitre || ModeAcq == maBuretteTelmira) && EtatAcq == eaAttente) ||
+        ModeAcq == maClavier;
     if (!depart) return;
     const Tappareil* A0 = AppareilAcq[0];
     InstantDebut = A0 && A0->EnvoiDirect && dateReception != 0 ? dateReception : heureDuJour();
@@ -227,7 +253,9 @@ void TAcquisition::Acquerir() {
         SetEtatAcq(eaClavier);
         break;
     case maBuretteTelmira:
-        break;
+        NbrePointsSauves = 0;
+        DebutTitrage();
+        return;
     }
     NbrePointsSauves = 0;
 }
@@ -253,11 +281,21 @@ void TAcquisition::Defaire() {
 
 void TAcquisition::Stop() {
     if (EtatAcq != eaEnCours) return;
+    // A titration stopped by hand: the readings go on.
+    if (ModeAcq == maBuretteTelmira) ChangeEtatDosage(QString());
     if (graphe.NbrePoints < 3) {
         RaZ();
         return;
     }
     SetEtatAcq(eaTerminee);
+    EcritSecours(true);
+    Q_EMIT acquisitionTerminee();
+}
+
+void TAcquisition::Termine() {
+    if (EtatAcq != eaEnCours) return;
+    SetEtatAcq(eaTerminee);
+    ChangeEtatDosage(QString());
     EcritSecours(true);
     Q_EMIT acquisitionTerminee();
 }
@@ -275,6 +313,8 @@ bool TAcquisition::RaZ() {
         SetEtatAcq(eaIncrement);
     else if (ModeAcq == maClavier)
         SetEtatAcq(eaClavier);
+    else if (ModeAcq == maBuretteTelmira)
+        PrepareBurette();
     else
         SetEtatAcq(eaAttente);
     ChangeDureeAffichee(QString());

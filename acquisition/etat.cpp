@@ -1,38 +1,25 @@
 #include "acquisition/acquisition.h"
 
+#include "app/dialogues.h"
 #include "app/horloge.h"
+#include "app/utilitaires.h"
+#include "burette/buretters232.h"
 #include "instruments/appareil.h"
+#include "settings/emplacement.h"
 #include "settings/reglages.h"
 
-#include <QCoreApplication>
-#include <QDir>
-#include <QFileInfo>
-#include <QStandardPaths>
+#include <span>
 
 namespace {
 const QString cleTraceActif = QStringLiteral("FichierTrace/Actif");
-
-// The backup table sits beside the program, named after it; a program that cannot write
-// beside itself keeps it in the user's data folder, as the device file.
-QString cheminSecours() {
-    const QString programme = QCoreApplication::applicationFilePath();
-    const QFileInfo info(programme);
-    QString nom = info.completeBaseName();
-    if (nom.isEmpty()) nom = QStringLiteral("telmira");
-    const QString dossier = info.absolutePath();
-    if (!programme.isEmpty() && QFileInfo(dossier).isWritable())
-        return QDir(dossier).filePath(nom + QStringLiteral(".txt"));
-    const QString donnees = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
-    QDir().mkpath(donnees);
-    return QDir(donnees).filePath(nom + QStringLiteral(".txt"));
-}
 } // namespace
 
 TAcquisition::TAcquisition(QObject* parent) : QObject(parent) {
     // The port table comes first: it advances the rotating trace index.
     voiesSerie = std::make_unique<TVoiesSerie>(
         [this](TApdComPort* CP, quint16 Count) { TriggerAvail(CP, Count); }, this);
-    NomFichierSauvegarde = cheminSecours();
+    // Beside the program when it is the user's own folder, else in the user's data folder.
+    NomFichierSauvegarde = cheminFichierProgramme(QStringLiteral(".txt"));
     InstantDebut = heureDuJour();
     Timer.setInterval(5000);
     connect(&Timer, &QTimer::timeout, this, &TAcquisition::TimerTimer);
@@ -119,6 +106,21 @@ TCommandes TAcquisition::commandes() const {
     c.Clavier = ModeAcq == maClavier;
     c.Dosage = ModeAcq == maBuretteTelmira;
     return c;
+}
+
+bool TAcquisition::FermetureAcceptee() {
+    return graphe.NbrePoints == 0 || dataSaved ||
+           Confirme(QStringLiteral("Données non sauvées, quitter ?"));
+}
+
+void TAcquisition::LibereVoies() {
+    Timer.stop();
+    ++generation_;
+    ++numeroCycle_;
+    cycleEnCours_ = false;
+    std::vector<Tappareil*> appareils(AppareilAcq.begin(), AppareilAcq.begin() + graphe.NbreVoies);
+    if (ModeAcq == maBuretteTelmira) appareils.push_back(&burette());
+    voiesSerie->LibereVoies(std::span<Tappareil* const>(appareils));
 }
 
 bool TAcquisition::occupe() const {

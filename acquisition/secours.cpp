@@ -4,8 +4,7 @@
 #include "app/dialogues.h"
 #include "app/utilitaires.h"
 #include "instruments/appareil.h"
-
-#include <QSaveFile>
+#include "settings/emplacement.h"
 
 // The whole table is written to a temporary file that then replaces the old one: a program
 // killed or a disk full at any moment leaves the previous complete table, never a torn line.
@@ -42,10 +41,8 @@ void TAcquisition::EcritSecours(bool tout) {
         lignes += ligne.toLatin1();
     }
 
-    QSaveFile fichier(NomFichierSauvegarde);
-    const QByteArray tete = versCp1252(entete);
-    const bool reussi = fichier.open(QIODevice::WriteOnly) && fichier.write(tete) == tete.size() &&
-                        fichier.write(lignes) == lignes.size() && fichier.commit();
+    // Never through a link planted in its place.
+    const bool reussi = ecritSansLien(NomFichierSauvegarde, versCp1252(entete) + lignes);
     if (!reussi) {
         // Told once, from the event loop: a box at every sample, or one opened in the middle of
         // an answer, would stop the recording. The rows are written again at the next attempt.

@@ -122,6 +122,14 @@ void TAcquisition::ChangeDuree(qint32 secondes) {
     AjusteBaseDeTemps();
 }
 
+void TAcquisition::AppliqueBaseDeTemps(quint16 deltat, qint32 duree) {
+    if (deltat == DeltatMesure && duree == DureeMesure) return;
+    DeltatMesure = quint16(std::clamp<int>(deltat, std::max<int>(DeltatMin, 1), deltatMax));
+    DureeMesure = std::clamp<qint32>(duree, DeltatMesure * 8, DeltatMesure * 2048);
+    if (EtatAcq == eaEnCours) PlanifieDepuisDernier();
+    MajBaseDeTemps();
+}
+
 void TAcquisition::ZoomAbscisse() {
     const Tmonde& X = graphe.mondeX;
     if (ModeAcq != maTemps || X.Nom != QLatin1String("t")) return;

@@ -1,19 +1,67 @@
 #include "app/dialoguesqt.h"
+#include "app/enregistreur.h"
 #include "app/filtreclavier.h"
 #include "app/instanceunique.h"
 #include "app/signaux.h"
+#include "app/sons.h"
 #include "app/utilitaires.h"
+#include "display/actionsmacro.h"
 #include "display/cinetiquemain.h"
+#include "exchange/clientcommande.h"
+#include "exchange/serveurcommandes.h"
+#include "exchange/typefichier.h"
 #include "instruments/listeappareil.h"
 
 #include <QApplication>
+#include <QTextStream>
 #include <QTimer>
 
+namespace {
+QStringList argumentsDe(int argc, char* argv[]) {
+    QStringList liste;
+    for (int i = 1; i < argc; ++i)
+        liste << QString::fromLocal8Bit(argv[i]);
+    return liste;
+}
+
+void nommeApplication() {
+    QCoreApplication::setOrganizationName(QStringLiteral("Telmira"));
+    QCoreApplication::setApplicationName(QStringLiteral("telmira"));
+}
+} // namespace
+
 int main(int argc, char* argv[]) {
+    const QStringList arguments = argumentsDe(argc, argv);
+    const QString premier = arguments.value(0);
+
+    // The command-line uses need no window, and never hand over to a running copy.
+    if (premier == QLatin1String("--aide") || premier == QLatin1String("-h") ||
+        premier == QLatin1String("--help")) {
+        QTextStream(stdout) << TexteAideLigneCommande();
+        return 0;
+    }
+    if (premier == QLatin1String("--macro")) {
+        QCoreApplication application(argc, argv);
+        nommeApplication();
+        QTextStream sortie(stdout);
+        if (arguments.size() != 2) {
+            QTextStream(stderr) << TexteAideLigneCommande();
+            return 2;
+        }
+        return EnvoieMacroCommande(arguments[1], sortie);
+    }
+    if (premier == QLatin1String("--enregistre") || premier == QLatin1String("--sortie")) {
+        QCoreApplication application(argc, argv);
+        nommeApplication();
+        PrepareDossierDonnees();
+        QTextStream journal(stderr);
+        return Enregistre(arguments, journal);
+    }
+
     QApplication application(argc, argv);
-    QApplication::setOrganizationName(QStringLiteral("Telmira"));
-    QApplication::setApplicationName(QStringLiteral("telmira"));
+    nommeApplication();
     installeDialogues(creeDialoguesQt());
+    installeBip([] { QApplication::beep(); });
 
     PrepareDossierDonnees();
     // Without any instrument description the program has nothing to offer: the loader has
@@ -21,13 +69,13 @@ int main(int argc, char* argv[]) {
     if (!moduleAppareils().ChargeAppareils()) return 1;
 
     TInstanceUnique instance;
-    const QStringList arguments = application.arguments().mid(1);
     if (!instance.VerifieInstanceUnique(arguments)) return 0;
 
     TFiltreClavier filtre;
     application.installEventFilter(&filtre);
 
     TCinetiqueMain fenetre;
+    fenetre.EnregistreTypeFichierALaFermeture = [] { EnregistreTypeFichier(); };
     QObject::connect(&instance, &TInstanceUnique::restaurationDemandee, &fenetre, [&fenetre] {
         fenetre.setWindowState(fenetre.windowState() & ~Qt::WindowMinimized);
         fenetre.show();
@@ -36,6 +84,17 @@ int main(int argc, char* argv[]) {
     });
     QObject::connect(&instance, &TInstanceUnique::argumentRecu, &fenetre,
                      &TCinetiqueMain::ArgumentRecu);
+
+    // Other programs (the analysis program, scripts) drive this one through its macros; they
+    // wait while a dialog is open.
+    TActionsFenetre actions(fenetre);
+    TServeurCommandes serveur(actions);
+    serveur.PeutExecuter = [&fenetre] {
+        return !QApplication::activeModalWidget() && !QApplication::activePopupWidget() &&
+               !fenetre.acq().occupe();
+    };
+    serveur.Demarre();
+
     // A signal asks the window to close; it may still keep the program when samples are unsaved.
     TSignauxArret signaux;
     QObject::connect(&signaux, &TSignauxArret::arretDemande, &fenetre, &QWidget::close);

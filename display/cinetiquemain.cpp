@@ -1,8 +1,13 @@
 #include "display/cinetiquemain.h"
 
+#include "app/aide.h"
 #include "app/ecran.h"
+#include "app/sons.h"
 #include "app/utilitaires.h"
+#include "burette/buretters232.h"
 #include "display/oscillo.h"
+#include "exchange/envoikalvento.h"
+#include "exchange/pagedlg.h"
 #include "instruments/appareil.h"
 
 #include <QAction>
@@ -22,15 +27,6 @@
 #include <QToolButton>
 
 namespace {
-// Help topics shipped with the program, beside it or in its share folder.
-QString cheminAide() {
-    const QString dossier = QCoreApplication::applicationDirPath();
-    for (const QString& c : {dossier + QStringLiteral("/aide/index.html"),
-                             dossier + QStringLiteral("/../share/telmira/aide/index.html")})
-        if (QFileInfo::exists(c)) return QDir::cleanPath(c);
-    return {};
-}
-
 void couleur(QWidget* w, const QColor& c) {
     QPalette p = w->palette();
     p.setColor(QPalette::WindowText, c);
@@ -44,7 +40,7 @@ TCinetiqueMain::TCinetiqueMain(QWidget* parent)
     InstallePolices();
     CreeControles();
     // The "Aide" button shows only when the help topics are there.
-    const bool avecAide = !cheminAide().isEmpty();
+    const bool avecAide = aideDisponible();
     for (QAction* a : ToolBar2->actions())
         if (ToolBar2->widgetForAction(a) == AideBtn) a->setVisible(avecAide);
     DeltaLabel->setText(QStringLiteral("δt(s)"));
@@ -61,6 +57,11 @@ TCinetiqueMain::TCinetiqueMain(QWidget* parent)
     ConnecteCommandes();
     ConnecteMoteur();
     ConnecteFichiers();
+    ConnecteDialogues();
+    FormDDE = CreeFormDDE([this] { return acq_->TexteDonnees(); });
+    acq_->EnvoieDonneesKalvento = [this] {
+        if (FormDDE && FormDDE->EnvoieDonnees(true, false)) acq_->dataSaved = true;
+    };
     LitReglages();
     AdapteEcran(this);
     AfficheModeAcq();
@@ -80,7 +81,7 @@ void TCinetiqueMain::ConnecteMoteur() {
     TAcquisition* a = acq_.get();
     // A set-up from outside waits while a box of the window is open.
     a->DialogueOuvert = [] { return QApplication::activeModalWidget() != nullptr; };
-    a->JoueSon = [](int) { QApplication::beep(); };
+    a->JoueSon = [](int code) { JoueSon(code); };
     connect(a, &TAcquisition::etatChange, this, &TCinetiqueMain::MajCommandes);
     connect(a, &TAcquisition::miseEnPlace, this, &TCinetiqueMain::MiseEnPlace);
     connect(a, &TAcquisition::valeurVoie, this, &TCinetiqueMain::AfficheValeur);
@@ -89,6 +90,16 @@ void TCinetiqueMain::ConnecteMoteur() {
     connect(a, &TAcquisition::echantillonsRemplaces, this, &TCinetiqueMain::AfficheDepuis);
     connect(a, &TAcquisition::problemeChange, LabelPb, &QLabel::setText);
     connect(a, &TAcquisition::dureeChange, PanelDuree, &QLabel::setText);
+    // During a titration the status bar tells what the burette waits for, and the duration
+    // panel follows each addition as it is delivered.
+    connect(a, &TAcquisition::etatDosageChange, StatusClavier, &QLabel::setText);
+    connect(&a->burette(), &TburetteRS232::progressionVerse, this,
+            [this](double verse, double cible) {
+                const TburetteRS232& b = acq_->burette();
+                PanelDuree->setText(b.SymboleGrandeur + QLatin1Char('=') + FormatCourt(verse) +
+                                    QStringLiteral(" → ") + FormatCourt(cible) + QLatin1Char(' ') +
+                                    b.UniteGrandeur);
+            });
     connect(a, &TAcquisition::baseDeTempsChange, this, &TCinetiqueMain::AfficheBaseDeTemps);
     connect(a, &TAcquisition::curseursAPlacer, this, &TCinetiqueMain::PlaceCurseurs);
     connect(a, &TAcquisition::redessine, this, &TCinetiqueMain::RedessineOscillo);

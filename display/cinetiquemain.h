@@ -2,6 +2,7 @@
 
 #include "acquisition/acquisition.h"
 #include "display/graphe.h"
+#include "settings/reglagesbalayage.h"
 
 #include <QMainWindow>
 #include <QStringList>
@@ -79,6 +80,21 @@ public:
     // Set-up dialogs
     // "Ajouter appareil ": the device selection dialog, then a new set-up when it changed one.
     void AddAppItemClick();
+    // "Mode acquisition": the acquisition mode dialog.
+    void AcquisitionItemClick();
+    // A click on the keyboard panel: the mode dialog, where the typed quantity is chosen.
+    void ClavierGBClick();
+    // "Dosage": the burette's settings.
+    void BuretteBtnClick();
+    // A click on channel v's panel: that channel's instrument.
+    void GroupBox1Click(int v);
+    // The channel panels, axes and grid titles after a channel's instrument changed.
+    void ActualiseVoies();
+    // "Gestion &appareils": the device file management.
+    void ConfigurationItemClick();
+    // "Kalvento": the page information, then the transfer.
+    void KalventoSaveBtnClick();
+    class TBalayageDlg* BalayageDlg();
     // The device selection dialog, created at its first use.
     class TChoixAppDlg* ChoixAppDlg();
 
@@ -150,6 +166,12 @@ public:
     class TUpDown* YUpDown = nullptr;
     class TPageDlg* PageDlg_ = nullptr;         // child of the window
     class TChoixAppDlg* ChoixAppDlg_ = nullptr; // child of the window
+    class TBalayageDlg* BalayageDlg_ = nullptr; // child of the window
+    class TCfgAppDlg* CfgAppDlg_ = nullptr;     // child of the window
+    // The transfer to the analysis program.
+    std::unique_ptr<class TFormDDE> FormDDE;
+    // Registers the tm2 file type when the program closes (set by the program, not by tests).
+    std::function<void()> EnregistreTypeFichierALaFermeture;
 
 Q_SIGNALS:
     void argumentTransmisChange(const QString& argument);
@@ -157,6 +179,7 @@ Q_SIGNALS:
 protected:
     void closeEvent(QCloseEvent* event) override;
     bool event(QEvent* e) override;
+    bool eventFilter(QObject* objet, QEvent* e) override;
 
 private:
     void CreeControles();
@@ -168,6 +191,12 @@ private:
     void ConnecteCommandes();
     void ConnecteMoteur();
     void ConnecteFichiers();
+    void ConnecteDialogues();
+    void LitReglagesBalayage();
+    void EcritReglagesBalayage();
+    bool MontreBalayage();
+    // The burette settings dialog over `parent`; true when confirmed.
+    bool ReglagesBurette(QWidget* parent);
     void LitReglages();
     bool FormClose();
     void EcritReglages();
@@ -189,4 +218,6 @@ private:
     void DefileGrille(int ligne);
     // A duration typed and not yet validated counts before any command.
     void ValideSaisies();
+
+    TReglagesBalayage reglagesBalayage_;
 };

@@ -53,14 +53,15 @@ void EcritEnteteKW3(QString& texte, const TAcquisition& acq) {
     const TInfosPage& page = acq.InfosPage;
     const auto ligne = [&texte](const QString& l) { texte += l + crlf; };
     ligne(QStringLiteral("MORVALDE KALVENTO WINDOWS 1.0"));
+    // Names and units reach the analysis program in its own code for the Greek letters.
     ligne(QStringLiteral("£%1 NOM VAR").arg(n + 1));
-    ligne(g.mondeX.Nom);
+    ligne(CodeGrec(g.mondeX.Nom));
     for (int v = 0; v < n; ++v)
-        ligne(Symbole(acq.AppareilAcq[v]));
+        ligne(CodeGrec(Symbole(acq.AppareilAcq[v])));
     ligne(QStringLiteral("£%1 UNITE VAR").arg(n + 1));
-    ligne(g.mondeX.Unite);
+    ligne(CodeGrec(g.mondeX.Unite));
     for (int v = 0; v < n; ++v)
-        ligne(Unite(acq.AppareilAcq[v]));
+        ligne(CodeGrec(Unite(acq.AppareilAcq[v])));
     if (page.NbreConst() > 0) {
         ligne(QStringLiteral("£%1 NOM CONST").arg(page.NbreConst()));
         if (page.Const1) ligne(CodeGrec(page.Nom1));

@@ -167,6 +167,9 @@ void TApdComPort::setSWFlowOptions(TSWFlowOptions options) {
 }
 
 void TApdComPort::setOpen(bool ouvrir) {
+    // A close asked for ends the wait for a lost device; an open made by hand ends it too.
+    perdu_ = false;
+    if (surveillance_) surveillance_->stop();
     if (ouvrir == Open()) return;
     if (!ouvrir) {
         attendEmission(1000);
@@ -224,7 +227,7 @@ void TApdComPort::setOpen(bool ouvrir) {
             QMetaObject::invokeMethod(
                 this,
                 [this, qui = port_.get()] {
-                    if (port_.get() == qui) setOpen(false);
+                    if (port_.get() == qui) fermePerte();
                 },
                 Qt::QueuedConnection);
     });
@@ -243,40 +246,54 @@ void TApdComPort::PutString(const QByteArray& S) {
     if (!Open() && AutoOpen_) setOpen(true);
     if (!Open())
         throw EAPDException(QStringLiteral("COM%1 : écriture sur un port fermé").arg(ComNumber_));
+    if (port_->bytesToWrite() + S.size() > tailleFileEmission) {
+        log(QStringLiteral("File d'émission pleine"));
+        throw EAPDException(
+            QStringLiteral("COM%1 : émission bloquée, file d'émission pleine").arg(ComNumber_));
+    }
     log(QStringLiteral("Émission de %1 octets").arg(S.size()));
     const Emission emission(enEmission_);
-    for (qsizetype fait = 0; fait < S.size();) {
-        if (!Open())
-            throw EAPDException(
-                QStringLiteral("COM%1 : port fermé pendant l'émission").arg(ComNumber_));
-        if (port_->bytesToWrite() >= tailleTampon) attendPlace();
-        const qsizetype morceau = qMin(S.size() - fait, tailleTampon - port_->bytesToWrite());
-        const QByteArray octets = S.mid(fait, morceau);
-        if (port_->write(octets) != morceau)
-            throw EAPDException(QStringLiteral("COM%1 : écriture refusée (%2)")
-                                    .arg(ComNumber_)
-                                    .arg(port_->errorString()));
-        trace(true, octets);
-        // Handed to the driver now: the caller may wait without handling events.
-        port_->flush();
-        fait += morceau;
-    }
+    if (port_->write(S) != S.size())
+        throw EAPDException(QStringLiteral("COM%1 : écriture refusée (%2)")
+                                .arg(ComNumber_)
+                                .arg(port_->errorString()));
+    trace(true, S);
+    // What the driver takes at once goes now; the rest as the line takes it.
+    port_->flush();
 }
 
-// The transmit buffer is full only when the line does not take bytes (flow control held, or a
-// far end that does not read); the time of a full buffer at the line speed is given to it.
-void TApdComPort::attendPlace() {
-    const qint64 delai =
-        std::clamp<qint64>(Baud_ > 0 ? 20000 * qint64(tailleTampon) / Baud_ : 1000, 500, 10000);
-    QElapsedTimer chrono;
-    chrono.start();
-    while (Open() && port_->bytesToWrite() >= tailleTampon && chrono.elapsed() < delai)
-        port_->waitForBytesWritten(int(qMax<qint64>(1, delai - chrono.elapsed())));
-    if (!Open() || port_->bytesToWrite() >= tailleTampon) {
-        log(QStringLiteral("Tampon d'émission plein"));
-        throw EAPDException(
-            QStringLiteral("COM%1 : émission bloquée, tampon d'émission plein").arg(ComNumber_));
+void TApdComPort::fermePerte() {
+    // What waited to be sent is lost with the device: the close does not wait for it.
+    if (port_) port_->clear(QSerialPort::AllDirections);
+    setOpen(false);
+    perdu_ = true;
+    log(QStringLiteral("Périphérique perdu : attente de son retour"));
+    if (!surveillance_) {
+        surveillance_ = std::make_unique<QTimer>();
+        surveillance_->setInterval(1000);
+        connect(surveillance_.get(), &QTimer::timeout, this, &TApdComPort::essaieReouverture);
     }
+    surveillance_->start();
+}
+
+// Once a second, no more: a device path that exists again is opened with the same settings.
+void TApdComPort::essaieReouverture() {
+    if (!perdu_ || Open()) {
+        surveillance_->stop();
+        return;
+    }
+    const QString chemin = cheminPort(ComNumber_);
+    if (chemin.isEmpty() || !QFileInfo::exists(chemin)) return;
+    try {
+        setOpen(true);
+    } catch (const EAPDException&) {
+        // Still settling (permissions applied after the device appears): tried again later.
+        perdu_ = true;
+        surveillance_->start();
+        return;
+    }
+    log(QStringLiteral("Réouverture de %1").arg(chemin));
+    Q_EMIT reouvert();
 }
 
 bool TApdComPort::attendEmission(int delaiMs) {

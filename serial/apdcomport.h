@@ -65,6 +65,8 @@ class TApdComPort : public QObject {
     Q_OBJECT
 public:
     static constexpr int tailleTampon = 4096;
+    // Bytes that may wait to be sent: beyond, the line does not take what it is given.
+    static constexpr int tailleFileEmission = 64 * 1024;
 
     explicit TApdComPort(quint16 comNumber = 1, QObject* parent = nullptr);
     ~TApdComPort() override;
@@ -96,9 +98,9 @@ public:
     // The device path the port opened, or would open now.
     [[nodiscard]] QString cheminDevice() const;
 
-    // Queues every byte for sending and hands them to the driver at once; does not wait for
-    // them to leave. Waits only while more than the transmit buffer is pending (a line held by
-    // flow control), and raises EAPDException when it stays full.
+    // Queues every byte for sending; they leave as the line takes them, while events are
+    // handled. Never waits: raises EAPDException when the queue would grow past
+    // tailleFileEmission (a line held by flow control, a far end that does not read).
     void PutString(const QByteArray& S);
     [[nodiscard]] bool CharReady();
     // The oldest waiting byte; EAPDException when none is waiting.
@@ -107,6 +109,10 @@ public:
     // Waits (without dispatching events) until the queued bytes have left, at most delaiMs.
     bool attendEmission(int delaiMs);
     [[nodiscard]] int octetsEnAttente() const { return int(recus_.size() - lus_); }
+
+    // The device went away (adapter unplugged): the port closed itself and opens again, with
+    // its settings, once the device path exists again.
+    [[nodiscard]] bool perdu() const { return perdu_; }
 
     [[nodiscard]] const TTriggerAvailEvent& OnTriggerAvail() const { return OnTriggerAvail_; }
     void setOnTriggerAvail(TTriggerAvailEvent gestionnaire);
@@ -132,12 +138,17 @@ public:
     [[nodiscard]] QByteArray texteTrace() const;
     [[nodiscard]] QByteArray texteLog() const;
 
+Q_SIGNALS:
+    // The device came back and the port is open again.
+    void reouvert();
+
 private:
     void appliqueReglages();
+    void fermePerte();
+    void essaieReouverture();
     void verifieReglage(bool reussi, const QString& quoi);
     void arrivee();
     qsizetype tire();
-    void attendPlace();
     void prevoitSignal();
     void signale();
     void trace(bool emission, const QByteArray& octets);
@@ -162,6 +173,8 @@ private:
     quint32 LogSize_ = 64000;
 
     std::unique_ptr<QSerialPort> port_;
+    bool perdu_ = false;
+    std::unique_ptr<class QTimer> surveillance_;
     QString cheminOuvert_;
     // Received bytes: recus_[lus_..] are waiting.
     QByteArray recus_;

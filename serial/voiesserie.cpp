@@ -100,12 +100,13 @@ void TVoiesSerie::EnvoieDemande(Tappareil& Appareil, const std::function<void()>
     }
 }
 
-void TVoiesSerie::TraceVoiesOuvertes(bool traceActive) {
-    if (!traceActive) return;
+void TVoiesSerie::TraceVoiesOuvertes(bool traceActive, bool eteindre) {
+    if (!traceActive && !eteindre) return;
+    const TTraceLogState etat = traceActive ? tlOn : tlDump;
     for (const auto& port : ports_)
         if (port->Open()) {
-            port->setTracing(tlOn);
-            port->setLogging(tlOn);
+            port->setTracing(etat);
+            port->setLogging(etat);
         }
 }
 

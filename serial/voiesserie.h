@@ -44,8 +44,9 @@ public:
     // an instrument that sends on its own is sent nothing and TraiteReponse runs at once.
     void EnvoieDemande(Tappareil& Appareil, const std::function<void()>& TraiteReponse);
     // At acquisition start, once every channel is bound: open ports get their trace switched on
-    // when the option is ticked; nothing is switched off.
-    void TraceVoiesOuvertes(bool traceActive);
+    // when the option is ticked. With `eteindre` (the option just changed in the mode dialog),
+    // an option unticked writes the trace recorded so far and stops it.
+    void TraceVoiesOuvertes(bool traceActive, bool eteindre = false);
     // Release at the end: every release text is sent first (several instruments may share a
     // port), then each port's trace is dumped and the port closed once its bytes have left.
     void LibereVoies(std::span<Tappareil* const> appareils);
