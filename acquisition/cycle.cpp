@@ -61,6 +61,8 @@ void TAcquisition::LieVoies() {
         avecWTW = avecWTW || wtw;
         wtwEnContinu = wtwEnContinu || (wtw && A->EnvoiDirect);
         A->ChaineLue.clear();
+        // Nothing read yet in this set-up: no sample may take a value of another one.
+        A->ValeurCourante = NaN;
         // Binding may have moved the instrument to another port: the sum uses the final ports.
         quint32 attente = 0;
         for (int j = 0; j < v; ++j)
