@@ -4,6 +4,8 @@
 #include "settings/reglages.h"
 
 #include <QCloseEvent>
+#include <QSplitter>
+#include <QToolButton>
 
 bool listeAppRecente = true;
 
@@ -11,6 +13,10 @@ void TCinetiqueMain::LitReglages() {
     const TAppareilsRecents recents = LitAppareilsRecents(*ouvreReglages());
     listeAppRecente = recents.listeAppRecente;
     OldAppareilAcq = recents.noms;
+    const auto reglages = ouvreReglages();
+    restoreGeometry(reglages->value(QStringLiteral("Fenetre/Geometrie")).toByteArray());
+    separateurRestaure_ = Separateur->restoreState(
+        reglages->value(QStringLiteral("Fenetre/Separateur")).toByteArray());
 }
 
 void TCinetiqueMain::EcritReglages() {
@@ -22,6 +28,10 @@ void TCinetiqueMain::EcritReglages() {
     EcritAppareilsRecents(*reglages, {listeAppRecente, OldAppareilAcq});
     reglages->setValue(QStringLiteral("FichierTrace/Index"),
                        QString::number(acq_->voiesSerie->indexFichierTrace));
+    reglages->setValue(QStringLiteral("Fenetre/Geometrie"), saveGeometry());
+    // The widths of the normal view, not of the multimeter view.
+    if (!PleinEcranBtn->isChecked())
+        reglages->setValue(QStringLiteral("Fenetre/Separateur"), Separateur->saveState());
     reglages->sync();
 }
 

@@ -21,6 +21,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QSpinBox>
+#include <QSplitter>
 #include <QStatusTipEvent>
 #include <QTableWidget>
 #include <QToolBar>
@@ -242,8 +243,17 @@ void TCinetiqueMain::PrepareGrille() {
         PlaceCellule(0, v + 1, A->SymboleGrandeur);
         PlaceCellule(1, v + 1, A->UniteGrandeur);
     }
-    PanelGrid->setFixedWidth(Grid->columnCount() * Grid->horizontalHeader()->defaultSectionSize() +
-                             16);
+    // Never wider than its columns; narrower when the user gives the plot more room, or when
+    // nine channels would take half the screen.
+    const int largeur = Grid->columnCount() * Grid->horizontalHeader()->defaultSectionSize() + 16;
+    PanelGrid->setMaximumWidth(largeur);
+    QList<int> tailles = Separateur->sizes();
+    const int total = tailles.value(0) + tailles.value(1);
+    if (!separateurRestaure_ && Separateur->isVisible() && total > 0) {
+        tailles[0] = std::min(largeur, std::max(120, total / 4));
+        tailles[1] = std::max(0, total - tailles[0]);
+        Separateur->setSizes(tailles);
+    }
     DefileGrille(2);
 }
 

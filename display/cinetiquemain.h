@@ -151,6 +151,7 @@ public:
     QLabel* DeltaLabel = nullptr;
     QSpinBox* DeltatSE = nullptr;
     QLabel* NombreLabel = nullptr;
+    class QSplitter* Separateur = nullptr;
     QWidget* PanelGrid = nullptr;
     QTableWidget* Grid = nullptr;
     QWidget* PanelVoies = nullptr;
@@ -220,4 +221,6 @@ private:
     void ValideSaisies();
 
     TReglagesBalayage reglagesBalayage_;
+    // The user's own share of the width, read from the settings, is kept by every set-up.
+    bool separateurRestaure_ = false;
 };

@@ -19,6 +19,7 @@
 #include <QRegularExpressionValidator>
 #include <QShortcut>
 #include <QSpinBox>
+#include <QSplitter>
 #include <QTableWidget>
 #include <QToolButton>
 
@@ -49,6 +50,8 @@ void TCinetiqueMain::ConnecteCommandes() {
     commande(DureeSBUp, &TCinetiqueMain::DureeSBUpClick);
     commande(DureeSBDown, &TCinetiqueMain::DureeSBDownClick);
     connect(DureeEdit, &QLineEdit::editingFinished, this, &TCinetiqueMain::DureeEditExit);
+    // Widths the user chose stay, whatever the set-ups that follow.
+    connect(Separateur, &QSplitter::splitterMoved, this, [this] { separateurRestaure_ = true; });
     // The interval counts once typed, not at every keystroke.
     DeltatSE->setKeyboardTracking(false);
     connect(DeltatSE, &QSpinBox::valueChanged, this, &TCinetiqueMain::DeltatSEChange);

@@ -23,6 +23,9 @@
 
 // Clicks on a channel panel (its frame, caption or value) and on the keyboard panel.
 bool TCinetiqueMain::eventFilter(QObject* objet, QEvent* e) {
+    // The multimeter view follows the panel area's own size, whatever moved it.
+    if (objet == PanelVoies && e->type() == QEvent::Resize && PleinEcranBtn->isChecked())
+        DispositionVoies();
     if (e->type() == QEvent::MouseButtonRelease &&
         static_cast<QMouseEvent*>(e)->button() == Qt::LeftButton) {
         for (int v = 0; v < Tgraphe::MaxVoies; ++v)
@@ -44,6 +47,7 @@ void TCinetiqueMain::ConnecteDialogues() {
         labels[v]->installEventFilter(this);
     }
     ClavierGB->installEventFilter(this);
+    PanelVoies->installEventFilter(this);
     connect(ModeBtn, &QToolButton::clicked, this, &TCinetiqueMain::AcquisitionItemClick);
     connect(BuretteBtn, &QToolButton::clicked, this, &TCinetiqueMain::BuretteBtnClick);
     connect(GestionAppareilsItem, &QAction::triggered, this,

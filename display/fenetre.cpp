@@ -13,6 +13,7 @@
 #include <QMenu>
 #include <QRegularExpressionValidator>
 #include <QSpinBox>
+#include <QSplitter>
 #include <QStatusBar>
 #include <QTableWidget>
 #include <QToolBar>
@@ -51,15 +52,21 @@ void TCinetiqueMain::CreeControles() {
     vertical->addWidget(PanelTemps);
     vertical->addWidget(ToolBar1);
 
-    auto* rangee = new QHBoxLayout;
-    rangee->setSpacing(2);
+    // The grid, the plot and the channel panels share the width as the user drags it; the plot
+    // takes what the others leave.
+    Separateur = new QSplitter(Qt::Horizontal, centre);
+    Separateur->setObjectName(QStringLiteral("Separateur"));
+    Separateur->setChildrenCollapsible(false);
     CreeGrille();
-    rangee->addWidget(PanelGrid);
-    Oscillo = CreeOscillo(centre);
-    rangee->addWidget(Oscillo, 1);
+    Separateur->addWidget(PanelGrid);
+    Oscillo = CreeOscillo(Separateur);
+    Separateur->addWidget(Oscillo);
     CreePanelVoies();
-    rangee->addWidget(PanelVoies);
-    vertical->addLayout(rangee, 1);
+    Separateur->addWidget(PanelVoies);
+    Separateur->setStretchFactor(0, 0);
+    Separateur->setStretchFactor(1, 1);
+    Separateur->setStretchFactor(2, 0);
+    vertical->addWidget(Separateur, 1);
     setCentralWidget(centre);
 
     StatusSouris = new QLabel(this);
@@ -201,7 +208,8 @@ void TCinetiqueMain::CreeGrille() {
     Grid->verticalHeader()->setDefaultSectionSize(24);
     Grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
     cadre->addWidget(Grid);
-    PanelGrid->setFixedWidth(5 * 80 + 16);
+    PanelGrid->setMinimumWidth(120);
+    PanelGrid->setMaximumWidth(5 * 80 + 16);
 }
 
 void TCinetiqueMain::CreePanelVoies() {

@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Screenshots of the program under a virtual X server, with the demonstration's simulated
-# instruments (tools/demo.sh): the empty window, a live acquisition of three channels, and
-# the multimeter view. Usage: tools/captures.sh [output folder, default docs/captures]
+# instruments (tools/demo.sh): the empty window, a live acquisition of three channels, the
+# multimeter view, and nine channels on a wide window.
+# Usage: tools/captures.sh [output folder, default docs/captures]
+#   CAPTURES_SEULES="neuf"    only these steps (vide, demo, neuf; default all)
 #   CAPTURES_BUILD=<folder>   an existing build to use instead of building build/
 #   CAPTURES_DUREE=<seconds>  how long the acquisition runs before its capture (default 60)
 set -euo pipefail
@@ -54,7 +56,7 @@ trap 'exit 130' INT TERM
 n=90
 while [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ]; do n=$((n + 1)); done
 export DISPLAY=":$n"
-Xvfb "$DISPLAY" -screen 0 1280x800x24 -nolisten tcp >"$travail/xvfb.txt" 2>&1 &
+Xvfb "$DISPLAY" -screen 0 1680x1050x24 -nolisten tcp >"$travail/xvfb.txt" 2>&1 &
 pid_x=$!
 for _ in $(seq 100); do
     xdotool getdisplaygeometry >/dev/null 2>&1 && break
@@ -70,7 +72,7 @@ export QT_QPA_PLATFORM=xcb
 francais=(env -u LC_ALL LANG=fr_FR.UTF-8 LC_NUMERIC=fr_FR.UTF-8)
 
 attend_fenetre() {
-    local id=""
+    local id="" largeur="${1:-1200}" hauteur="${2:-760}"
     for _ in $(seq 150); do
         id="$(xdotool search --onlyvisible --name "Acquisition par appareils" 2>/dev/null | head -1 || true)"
         [ -n "$id" ] && break
@@ -78,7 +80,7 @@ attend_fenetre() {
     done
     [ -n "$id" ] || { echo "captures : la fenêtre n'est pas apparue" >&2; exit 1; }
     # Same place and size every time, so that the buttons are where the clicks expect them.
-    xdotool windowmove "$id" 0 0 windowsize "$id" 1200 760
+    xdotool windowmove "$id" 0 0 windowsize "$id" "$largeur" "$hauteur"
     sleep 2
     echo "$id"
 }
@@ -92,25 +94,62 @@ clique_bouton() {
     xdotool mousemove --window "$fenetre" "$x" "$y" click 1
 }
 
+etape() {
+    [ -z "${CAPTURES_SEULES:-}" ] || [[ " $CAPTURES_SEULES " == *" $1 "* ]]
+}
+# Starts acquiring in the window (the space bar stands for "Acquérir") and lets it run.
+acquiert() {
+    sleep 3
+    xdotool windowfocus --sync "$1" 2>/dev/null || true
+    xdotool key --window "$1" space
+    sleep "$duree"
+}
+
 # 1. The window as it opens, without any set-up.
-"${francais[@]}" "$build/telmira" >"$travail/vide.txt" 2>&1 &
-pid_lance=$!
-fenetre="$(attend_fenetre)" || exit 1
-capture "$fenetre" fenetre-vide
-arrete_programme "$fenetre"
+if etape vide; then
+    "${francais[@]}" "$build/telmira" >"$travail/vide.txt" 2>&1 &
+    pid_lance=$!
+    fenetre="$(attend_fenetre)" || exit 1
+    capture "$fenetre" fenetre-vide
+    arrete_programme "$fenetre"
+fi
 
-# 2. The demonstration set-up, acquiring; the space bar stands for "Acquérir".
-"${francais[@]}" DEMO_SANS_CONSTRUCTION=1 DEMO_BUILD="$build" "$racine/tools/demo.sh" >"$travail/demo.txt" 2>&1 &
-pid_lance=$!
-fenetre="$(attend_fenetre)" || exit 1
-sleep 3
-xdotool windowfocus --sync "$fenetre" 2>/dev/null || true
-xdotool key --window "$fenetre" space
-sleep "$duree"
-capture "$fenetre" acquisition
+# 2. The demonstration set-up, acquiring, then the multimeter view ("Multimètre" button) with
+# the acquisition going on behind it.
+if etape demo; then
+    "${francais[@]}" DEMO_SANS_CONSTRUCTION=1 DEMO_BUILD="$build" "$racine/tools/demo.sh" \
+        >"$travail/demo.txt" 2>&1 &
+    pid_lance=$!
+    fenetre="$(attend_fenetre)" || exit 1
+    acquiert "$fenetre"
+    capture "$fenetre" acquisition
+    clique_bouton "$fenetre" "${CAPTURES_MULTIMETRE_X:-445}" "${CAPTURES_MULTIMETRE_Y:-95}"
+    sleep 3
+    capture "$fenetre" multimetre
+    arrete_programme "$fenetre"
+fi
 
-# 3. The multimeter view ("Multimètre" button), the acquisition going on behind it.
-clique_bouton "$fenetre" "${CAPTURES_MULTIMETRE_X:-445}" "${CAPTURES_MULTIMETRE_Y:-95}"
-sleep 3
-capture "$fenetre" multimetre
-arrete_programme "$fenetre"
+# 3. Nine simulated instruments on a 1600-pixel window: the plot keeps the room.
+if etape neuf; then
+    noms=("Orphy GTS2 (pH)" "CONSORT C3010 auto (mS)" "Jenway IC 6300 (A)"
+          "Bain Polystat (Bioblock)" "Hanna HI 9017 (mV)" "Ohaus Pioneer" "Meterman 38XR"
+          "CECIL 1000 (A)" "Radiometer CDM400")
+    arguments=()
+    configuration="$travail/neuf.tm2"
+    printf '[Acquisition]\r\nDeltat=4\r\nDuree=600\r\nNvoies=9\r\nMode=0\r\n' >"$configuration"
+    for i in "${!noms[@]}"; do
+        arguments+=(--appareil "${noms[$i]}" --lien "$travail/com$((i + 1))")
+        printf 'Nom%d=%s\r\nCOM%d=%d\r\n' "$i" "${noms[$i]}" "$i" "$((i + 1))" >>"$configuration"
+        export "TELMIRA_COM$((i + 1))=$travail/com$((i + 1))"
+    done
+    "$build/tools/simulateur/simulateur" "${arguments[@]}" >"$travail/neuf-sim.txt" 2>&1 &
+    pid_simulateur=$!
+    for _ in $(seq 150); do grep -q '^PRET' "$travail/neuf-sim.txt" && break; sleep 0.1; done
+    "${francais[@]}" "$build/telmira" "$configuration" >"$travail/neuf.txt" 2>&1 &
+    pid_lance=$!
+    fenetre="$(attend_fenetre 1600 1000)" || exit 1
+    acquiert "$fenetre"
+    capture "$fenetre" neuf-voies
+    arrete_programme "$fenetre"
+    kill "$pid_simulateur" 2>/dev/null || true
+fi

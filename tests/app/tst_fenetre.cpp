@@ -11,6 +11,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QSpinBox>
+#include <QSplitter>
 #include <QStandardPaths>
 #include <QStatusTipEvent>
 #include <QTemporaryDir>
@@ -210,6 +211,42 @@ private Q_SLOTS:
         QVERIFY(f.acq().Timer.isActive()); // the readings go on as they were
         reponses_->reponses = {true};
         QVERIFY(f.close());
+    }
+
+    // Nine channels on a wide screen: the plot keeps most of the width; the widths the user
+    // drags and the window's geometry come back at the next start.
+    void neufVoies() {
+        std::vector<std::unique_ptr<Tappareil>> voies;
+        int largeurGrille = 0;
+        {
+            TCinetiqueMain f;
+            f.resize(1600, 900);
+            f.show();
+            QVERIFY(QTest::qWaitForWindowExposed(&f));
+            for (int v = 0; v < 9; ++v) {
+                voies.push_back(std::make_unique<Tappareil>());
+                voies.back()->NomAppareil = QStringLiteral("Voie %1").arg(v);
+                f.acq().AppareilAcq[v] = voies.back().get();
+            }
+            f.graphe.NbreVoies = 9;
+            f.acq().InitAttente();
+            QTRY_VERIFY(f.Oscillo->width() > 800);
+            QVERIFY(f.PanelGrid->width() <= 400);
+            QSplitterHandle* poignee = f.Separateur->handle(1);
+            QTest::mousePress(poignee, Qt::LeftButton, {}, QPoint(2, 50));
+            QTest::mouseMove(poignee, QPoint(62, 50));
+            QTest::mouseRelease(poignee, Qt::LeftButton, {}, QPoint(62, 50));
+            largeurGrille = f.PanelGrid->width();
+            QVERIFY(largeurGrille > 0);
+            f.acq().InitAttente();
+            QCOMPARE(f.PanelGrid->width(), largeurGrille);
+            QVERIFY(f.close());
+        }
+        TCinetiqueMain f;
+        f.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&f));
+        QCOMPARE(f.size(), QSize(1600, 900));
+        QTRY_COMPARE(f.PanelGrid->width(), largeurGrille);
     }
 
     void appareilsRecents() {
