@@ -47,7 +47,7 @@ nettoie() {
         kill "$pid_x" 2>/dev/null || true
         wait "$pid_x" 2>/dev/null || true
     fi
-    rm -rf "$travail"
+    [ -n "${CAPTURES_GARDE:-}" ] && echo "captures : fichiers dans $travail" || rm -rf "$travail"
 }
 trap nettoie EXIT
 trap 'exit 130' INT TERM
@@ -82,6 +82,9 @@ attend_fenetre() {
     # Same place and size every time, so that the buttons are where the clicks expect them.
     xdotool windowmove "$id" 0 0 windowsize "$id" "$largeur" "$hauteur"
     sleep 2
+    # Once more: a window still settling may have taken its own size back meanwhile.
+    xdotool windowmove "$id" 0 0 windowsize "$id" "$largeur" "$hauteur"
+    sleep 1
     echo "$id"
 }
 capture() {
@@ -134,11 +137,14 @@ if etape neuf; then
     noms=("Orphy GTS2 (pH)" "CONSORT C3010 auto (mS)" "Jenway IC 6300 (A)"
           "Bain Polystat (Bioblock)" "Hanna HI 9017 (mV)" "Ohaus Pioneer" "Meterman 38XR"
           "CECIL 1000 (A)" "Radiometer CDM400")
+    # Values that move within each instrument's range, so that the nine curves part.
+    sources=("rampe:4,0.02" "bruit:1.2,0.02" "rampe:0.3,0.004" "rampe:20,0.05" "bruit:150,5"
+             "rampe:0.2,0.001" "bruit:3,0.1" "rampe:1.5,-0.003" "bruit:0.6,0.02")
     arguments=()
     configuration="$travail/neuf.tm2"
     printf '[Acquisition]\r\nDeltat=4\r\nDuree=600\r\nNvoies=9\r\nMode=0\r\n' >"$configuration"
     for i in "${!noms[@]}"; do
-        arguments+=(--appareil "${noms[$i]}" --lien "$travail/com$((i + 1))")
+        arguments+=(--appareil "${noms[$i]}" --lien "$travail/com$((i + 1))" -s "${sources[$i]}")
         printf 'Nom%d=%s\r\nCOM%d=%d\r\n' "$i" "${noms[$i]}" "$i" "$((i + 1))" >>"$configuration"
         export "TELMIRA_COM$((i + 1))=$travail/com$((i + 1))"
     done

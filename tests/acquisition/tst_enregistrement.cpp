@@ -350,6 +350,31 @@ private Q_SLOTS:
         QCOMPARE(f.graphe.NbrePoints, 3);
         QCOMPARE(f.acq().EtatAcq, eaTerminee);
         QVERIFY(!f.EnregistreBtn->isEnabled());
+        // "RàZ", confirmed: nothing is left to save, quitting asks nothing more.
+        m.banc.dialogues_->reponses = {true};
+        f.ResetBtnClick();
+        QCOMPARE(f.graphe.NbrePoints, 0);
+        f.show();
+        QVERIFY(f.close());
+        QCOMPARE(m.banc.dialogues_->vus,
+                 QStringList{QStringLiteral("Suppression de toutes les données")});
+    }
+
+    // While waiting for "Acquérir", the crosses show where the current values lie; a duration
+    // typed and not validated counts when a button is pressed next.
+    void enAttente() {
+        Montage m(maTemps);
+        TCinetiqueMain& f = m.f;
+        f.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&f));
+        QVERIFY(m.lecture());
+        QTRY_VERIFY(f.graphe.mondeY[0].PosCurseur >= 0);
+        QCOMPARE(f.graphe.mondeX.PosCurseur, f.graphe.mondeX.PosWindow(0));
+        f.DureeEdit->setFocus();
+        f.DureeEdit->selectAll();
+        QTest::keyClicks(f.DureeEdit, QStringLiteral("0:05:00"));
+        f.DureeSBUp->click();
+        QCOMPARE(f.acq().DureeMesure, 6 * 60);
     }
 
     // Without any channel, the commands do nothing.
