@@ -96,7 +96,7 @@ TChoixAppDlg::TChoixAppDlg(TVoiesAcquisition voies, QWidget* parent)
 
     PageControl1 = new QTabWidget(this);
     PageControl1->setObjectName(QStringLiteral("PageControl1"));
-    for (int i = 0; i < Tgraphe::MaxVoies; ++i) {
+    for (int i = 0; i < TEchantillons::MaxVoies; ++i) {
         auto* page = new QWidget;
         page->setObjectName(QStringLiteral("TabSheet%1").arg(i + 1));
         page->setProperty("Tag", i);
@@ -189,10 +189,10 @@ void TChoixAppDlg::Sauve(Tappareil* appareil) {
 void TChoixAppDlg::MajPages() {
     MajEnCours = true;
     const int n = nbreChoisis();
-    AddBtn->setEnabled(ListeAppareilCombo->count() >= 1 && n < Tgraphe::MaxVoies);
+    AddBtn->setEnabled(ListeAppareilCombo->count() >= 1 && n < TEchantillons::MaxVoies);
     PageControl1->setVisible(n > 0);
     NoAppLabel->setVisible(n == 0);
-    for (int i = 0; i < Tgraphe::MaxVoies; ++i) {
+    for (int i = 0; i < TEchantillons::MaxVoies; ++i) {
         const Tappareil* A = i < n ? AppareilCourant[i] : nullptr;
         PageControl1->setTabVisible(i, A != nullptr);
         if (!A) continue;
@@ -221,7 +221,7 @@ void TChoixAppDlg::RemplitGrandeur(const QString& grandeur) {
 void TChoixAppDlg::FormActivate() {
     MajEnCours = true;
     sauvegardes_.clear();
-    for (int i = 0; i < Tgraphe::MaxVoies; ++i) {
+    for (int i = 0; i < TEchantillons::MaxVoies; ++i) {
         SetRS232RG(Coms[i], 0, voies_.NumeroCom);
         RelieComs(i);
     }
@@ -238,7 +238,7 @@ void TChoixAppDlg::FormActivate() {
     ListeAppareilCombo->clear();
     ListeOld->clear();
 
-    const int nbre = std::clamp(voies_.NbreVoies, 0, int(Tgraphe::MaxVoies));
+    const int nbre = std::clamp(voies_.NbreVoies, 0, int(TEchantillons::MaxVoies));
     const Tappareil* reference = nbre > 0 ? voies_.AppareilAcq[0] : module.listeAppareil.First();
     NoAppLabel->setVisible(nbre == 0);
     if (reference) {
@@ -280,7 +280,7 @@ void TChoixAppDlg::ListeAppareilComboClick() {
 }
 
 void TChoixAppDlg::AddBtnClick() {
-    if (nbreChoisis() >= Tgraphe::MaxVoies) return;
+    if (nbreChoisis() >= TEchantillons::MaxVoies) return;
     Tappareil* D = moduleAppareils().ChercheAppareil(ListeAppareilCombo->currentText());
     if (!D) return;
     const auto choisis = std::span(AppareilCourant).first(std::size_t(nbreChoisis()));
@@ -312,7 +312,7 @@ void TChoixAppDlg::AjouteAppareil(Tappareil* D) {
 }
 
 void TChoixAppDlg::ListeOldClick() {
-    if (nbreChoisis() >= Tgraphe::MaxVoies || ListeOld->currentIndex() <= 0) return;
+    if (nbreChoisis() >= TEchantillons::MaxVoies || ListeOld->currentIndex() <= 0) return;
     const QString nom = ListeOld->currentText();
     if (ListeLoc.contains(nom)) return;
     if (Tappareil* D = moduleAppareils().ChercheAppareil(nom)) AjouteAppareil(D);
@@ -341,7 +341,7 @@ void TChoixAppDlg::OKBtnClick() {
     const int n = nbreChoisis();
     modification = n != voies_.NbreVoies || ModifSerie;
     voies_.NbreVoies = n;
-    for (int i = 0; i < Tgraphe::MaxVoies; ++i) {
+    for (int i = 0; i < TEchantillons::MaxVoies; ++i) {
         Tappareil* choisi = i < n ? AppareilCourant[i] : nullptr;
         if (i < n && voies_.AppareilAcq[i] != choisi) modification = true;
         voies_.AppareilAcq[i] = choisi;

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "display/graphe.h"
+#include "acquisition/echantillons.h"
 #include "serial/voiesserie.h"
 #include "settings/listechoix.h"
 
@@ -18,7 +18,7 @@ class Tappareil;
 
 // The main window's channel set-up the dialog starts from and writes back on OK.
 struct TVoiesAcquisition {
-    std::array<Tappareil*, Tgraphe::MaxVoies>& AppareilAcq;
+    std::array<Tappareil*, TEchantillons::MaxVoies>& AppareilAcq;
     int& NbreVoies;
     const QStringList& OldAppareilAcq;
     // Shared with the other dialogs that fill port groups: filled again at every showing.
@@ -49,9 +49,9 @@ public:
     void reject() override;
 
     // Chosen count: ListeLoc.size().
-    std::array<Tappareil*, Tgraphe::MaxVoies> AppareilCourant{};
-    std::array<QGroupBox*, Tgraphe::MaxVoies> Coms{};
-    std::array<QLabel*, Tgraphe::MaxVoies> Noms{};
+    std::array<Tappareil*, TEchantillons::MaxVoies> AppareilCourant{};
+    std::array<QGroupBox*, TEchantillons::MaxVoies> Coms{};
+    std::array<QLabel*, TEchantillons::MaxVoies> Noms{};
     QStringList ListeLoc;
     bool MajEnCours = false;
     bool ModifSerie = false;
@@ -64,8 +64,8 @@ public:
     QGroupBox* oldGB = nullptr;
     TListeChoix* ListeOld = nullptr;
     QTabWidget* PageControl1 = nullptr;
-    std::array<QWidget*, Tgraphe::MaxVoies> TabSheets{};
-    std::array<QPushButton*, Tgraphe::MaxVoies> DelBtns{};
+    std::array<QWidget*, TEchantillons::MaxVoies> TabSheets{};
+    std::array<QPushButton*, TEchantillons::MaxVoies> DelBtns{};
     QLabel* NoAppLabel = nullptr;
     QPushButton* OKBtn = nullptr;
     QPushButton* CancelBtn = nullptr;
