@@ -3,7 +3,10 @@
 # instruments (tools/demo.sh): the empty window, a live acquisition of three channels, the
 # multimeter view, and nine channels on a wide window.
 # Usage: tools/captures.sh [output folder, default docs/captures]
-#   CAPTURES_SEULES="neuf"    only these steps (vide, demo, neuf; default all)
+#   CAPTURES_SEULES="neuf"    only these steps (vide, demo, neuf, dosage; default all)
+#   CAPTURES_DOSAGE=<seconds> how long the titration may run before its capture (default 900)
+# The titration step reads the backup table beside the program, so it needs a build folder
+# that belongs to the user (the program then keeps the table there).
 #   CAPTURES_BUILD=<folder>   an existing build to use instead of building build/
 #   CAPTURES_DUREE=<seconds>  how long the acquisition runs before its capture (default 60)
 set -euo pipefail
@@ -158,4 +161,29 @@ if etape neuf; then
     capture "$fenetre" neuf-voies
     arrete_programme "$fenetre"
     kill "$pid_simulateur" 2>/dev/null || true
+fi
+
+# 4. A titration by the simulated burette (tools/demo.sh --dosage), captured once it has ended
+# (the "Acquérir" button enabled again) or after CAPTURES_DOSAGE seconds.
+if etape dosage; then
+    "${francais[@]}" DEMO_SANS_CONSTRUCTION=1 DEMO_BUILD="$build" "$racine/tools/demo.sh" --dosage \
+        >"$travail/dosage.txt" 2>&1 &
+    pid_lance=$!
+    fenetre="$(attend_fenetre)" || exit 1
+    debut=$(date +%s)
+    duree=5 acquiert "$fenetre"
+    fin=$((debut + ${CAPTURES_DOSAGE:-900}))
+    # It has ended once the backup table beside the program holds a volume past 95 % of the
+    # 25 mL unit (the table is written again at the end of a run).
+    secours="$build/telmira.txt"
+    while [ "$(date +%s)" -lt "$fin" ]; do
+        sleep 5
+        [ -f "$secours" ] || continue
+        dernier="$(tail -1 "$secours" | cut -f1)"
+        awk -v v="$dernier" 'BEGIN { exit !(v > 23.75) }' && break
+    done
+    sleep 2
+    echo "captures : dosage en $(( $(date +%s) - debut )) s"
+    capture "$fenetre" dosage
+    arrete_programme "$fenetre"
 fi

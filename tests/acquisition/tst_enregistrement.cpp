@@ -311,18 +311,41 @@ private Q_SLOTS:
     }
 
     // A table that cannot be written: told once, the acquisition goes on, written later.
+    // A link planted in the table's place is never written through: that counts as a failure.
+    void secoursEnEchec_data() {
+        QTest::addColumn<bool>("lien");
+        QTest::newRow("dossier absent") << false;
+        QTest::newRow("lien") << true;
+    }
     void secoursEnEchec() {
+        QFETCH(bool, lien);
         Montage m(maTemps);
         TCinetiqueMain& f = m.f;
         const QString bon = f.acq().NomFichierSauvegarde;
-        f.acq().NomFichierSauvegarde = QStringLiteral("/proc/absent/secours.txt");
+        QTemporaryDir dossier;
+        const QString cible = dossier.filePath(QStringLiteral("cible"));
+        const QString mauvais = lien ? dossier.filePath(QStringLiteral("secours.txt"))
+                                     : QStringLiteral("/proc/absent/secours.txt");
+        if (lien) {
+            QFile c(cible);
+            QVERIFY(c.open(QIODevice::WriteOnly));
+            c.write("à garder");
+            c.close();
+            QVERIFY(QFile::link(cible, mauvais));
+        }
+        f.acq().NomFichierSauvegarde = mauvais;
         f.EnregistreBtnClick();
         QVERIFY(m.banc.attend([&] { return f.graphe.NbrePoints == 1; }));
         for (int s = 2; s <= 7; ++s)
             QVERIFY(m.banc.tick(1000, [&] { return f.graphe.NbrePoints == s; }));
         QCOMPARE(m.banc.dialogues_->vus,
-                 QStringList{QStringLiteral("Erreur d'écriture de /proc/absent/secours.txt")});
+                 QStringList{QStringLiteral("Erreur d'écriture de ") + mauvais});
         QCOMPARE(f.acq().NbrePointsSauves, 0);
+        if (lien) {
+            QFile c(cible);
+            QVERIFY(c.open(QIODevice::ReadOnly));
+            QCOMPARE(c.readAll(), QByteArray("à garder"));
+        }
         f.acq().NomFichierSauvegarde = bon;
         QVERIFY(m.banc.tick(1000, [&] { return f.graphe.NbrePoints == 8; }));
         QCOMPARE(f.acq().NbrePointsSauves, 8);

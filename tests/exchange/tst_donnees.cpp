@@ -1,4 +1,5 @@
 // Data files, clipboard text and page information, written from a store filled by hand.
+#include "app/cp1252.h"
 #include "app/dialogues.h"
 #include "app/horloge.h"
 #include "app/utilitaires.h"
@@ -405,6 +406,31 @@ private Q_SLOTS:
         f.EnregistreNouvellePageItem->trigger();
         QCOMPARE(lit(chemin).count('\n'), 4);
         QVERIFY(f.MenuFichier->actions().contains(f.PageItem));
+
+        // Other channels now: their rows would not fit the file's header.
+        f.acq().AppareilAcq[1] = pH_.get();
+        Q_EMIT f.MenuFichier->aboutToShow();
+        QVERIFY(!f.EnregistreNouvellePageItem->isEnabled());
+        QVERIFY(!f.acq().AjoutePage());
+        QCOMPARE(lit(chemin).count('\n'), 4);
+        f.acq().AppareilAcq[1] = T_.get();
+        QVERIFY(f.acq().pagePossible());
+    }
+
+    // Greek symbols reach the analysis program in its own code, as the constants do.
+    void symbolesGrecs() {
+        TCinetiqueMain f;
+        remplit(f);
+        auto sigma =
+            appareil(QStringLiteral("σ"), QStringLiteral("S/m"), QStringLiteral("conductivité"), 4);
+        f.acq().AppareilAcq[1] = sigma.get();
+        const QList<QByteArray> kw3 = lignes(lit(sauve(f, QStringLiteral("grec.kw3"))), "\r\n");
+        const qsizetype i = kw3.indexOf("\xA3"
+                                        "3 NOM VAR");
+        QVERIFY(i >= 0);
+        QCOMPARE(kw3.mid(i + 1, 3),
+                 QList<QByteArray>({"t", "pH", versCp1252(CodeGrec(QStringLiteral("σ")))}));
+        QVERIFY(kw3.value(i + 3) != "?");
     }
 
     void constantes_data() {
