@@ -18,9 +18,11 @@
 namespace {
 const QString textePanne = QStringLiteral("La burette ne répond plus");
 const QString texteVoieSerie = QStringLiteral("Problème voie série Burette");
-// Two exchanges in a row without a single byte back: the burette is gone (one lost answer on
-// a noisy line is not enough to end a titration).
-constexpr int silencesPanne = 2;
+// Three exchanges in a row without a single byte back, over at least one and a half seconds:
+// the burette is gone. A lost answer on a noisy line, or a burette slow to answer on a busy
+// computer, is not enough to end a titration.
+constexpr int silencesPanne = 3;
+constexpr qint64 silencePanneMs = 1500;
 // Rate assumed when the burette was never prepared (the rate initBurette selects).
 constexpr qint32 vitesseParDefaut = 10;
 // A reset without a single byte back for this long is a burette that is not there.
@@ -175,7 +177,9 @@ QByteArray TburetteRS232::echange(const QByteArray& commande, qint32 ticks, bool
     port.setOnTriggerAvail(gestionnaire);
     dernierRecu_ = recu;
     silences_ = recu ? 0 : silences_ + 1;
-    if (surveille && silences_ >= silencesPanne) notePanne(textePanne);
+    if (recu || !silence_.isValid()) silence_.start();
+    if (surveille && silences_ >= silencesPanne && silence_.elapsed() >= silencePanneMs)
+        notePanne(textePanne);
     return reponse;
 }
 
@@ -199,6 +203,7 @@ bool TburetteRS232::initBurette() {
     const Sequence sequence(*this);
     erreurBurette.clear();
     silences_ = 0;
+    silence_.start();
     prefixe = QByteArrayLiteral("01");
     identification = echange("RH", 4);
     if (identification.contains("ERROR") || identification.isEmpty()) {
@@ -242,6 +247,7 @@ bool TburetteRS232::reset() {
     const Sequence sequence(*this);
     erreurBurette.clear();
     silences_ = 0;
+    silence_.start();
     EventTimer T;
     StartTickTimer(T, 1080);
     const QDeadlineTimer borne(1081 * qint64(tickMs));
@@ -262,6 +268,7 @@ bool TburetteRS232::reset() {
         if (reponse.contains("READY")) break;
     }
     silences_ = 0;
+    silence_.start();
     if (!enPanne()) acquitte(echange("BN", 9));
     ValeurCourante = 0;
     volumeVerse = 0;

@@ -3,6 +3,7 @@
 #include "instruments/appareil.h"
 
 #include <QByteArray>
+#include <QElapsedTimer>
 #include <QObject>
 #include <QString>
 #include <span>
@@ -107,6 +108,8 @@ private:
     bool enVerse_ = false;
     // Exchanges in a row that got no byte at all.
     int silences_ = 0;
+    // Since the last byte the burette sent.
+    QElapsedTimer silence_;
     // The last exchange got at least one byte.
     bool dernierRecu_ = false;
 };
