@@ -18,6 +18,8 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QLocale>
+#include <array>
+#include <bitset>
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
@@ -147,10 +149,26 @@ void verifieMiseEnPlace(const TAcquisition& a, const TModuleAppareils& liste) {
     }
 }
 
-// What a set-up is made of, numbers written as the file writes them. A "|" byte in a request
-// has no notation of its own and does not come back from a file as it was: such texts are left
-// out.
-QByteArray photo(const TAcquisition& a, const TModuleAppareils& liste) {
+// The five byte strings of a description written in the control-character notation.
+std::array<QByteArray*, 5> textes(Tappareil& a) {
+    return {&a.Demande, &a.DemandeBis, &a.ChaineInit, &a.ChaineFin, &a.TexteVerif};
+}
+
+// A "|" byte in such a text has no notation of its own: the text does not come back from a file
+// as it was (nor as the same text twice). Those texts of the loaded set-up are left out.
+using Masque = std::array<std::bitset<5>, TAcquisition::MaxVoies>;
+Masque textesSansRetour(const TAcquisition& a) {
+    Masque m;
+    for (int v = 0; v < a.graphe.NbreVoies; ++v) {
+        const auto t = textes(*a.AppareilAcq[v]);
+        for (std::size_t k = 0; k < t.size(); ++k)
+            m[std::size_t(v)][k] = t[k]->contains('|');
+    }
+    return m;
+}
+
+// What a set-up is made of, numbers written as the file writes them.
+QByteArray photo(const TAcquisition& a, const TModuleAppareils& liste, const Masque& masque) {
     TFichierIni p;
     const QString moteur = QStringLiteral("Moteur");
     const auto entier = [&](const QString& cle, qint64 valeur) {
@@ -175,9 +193,9 @@ QByteArray photo(const TAcquisition& a, const TModuleAppareils& liste) {
     for (int v = 0; v < a.graphe.NbreVoies; ++v) {
         Tappareil copie;
         copie.Assign(*a.AppareilAcq[v]);
-        for (QByteArray* texte : {&copie.Demande, &copie.DemandeBis, &copie.ChaineInit,
-                                  &copie.ChaineFin, &copie.TexteVerif})
-            if (texte->contains('|')) texte->clear();
+        const auto t = textes(copie);
+        for (std::size_t k = 0; k < t.size(); ++k)
+            if (masque[std::size_t(v)][k]) t[k]->clear();
         copie.NomAppareil = QStringLiteral("Voie %1").arg(v);
         copie.EcritIni(p);
         p.WriteString(copie.NomAppareil, QStringLiteral("Appareil"), a.AppareilAcq[v]->NomAppareil);
@@ -226,11 +244,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* donnees, size_t taille) {
 
     const QString copie = ctx.dossier.filePath(QStringLiteral("copie.tm2"));
     QFile::remove(copie);
-    const QByteArray avant = photo(a, liste);
+    const Masque masque = textesSansRetour(a);
+    const QByteArray avant = photo(a, liste, masque);
     verifie(a.SauveConfig(copie));
     verifie(a.LitConfig(copie));
     verifieMiseEnPlace(a, liste);
-    const QByteArray apres = photo(a, liste);
+    const QByteArray apres = photo(a, liste, masque);
     if (apres != avant) {
         // Both set-ups go to the log, to be compared.
         std::fprintf(stderr, "%s\n----\n%s\n", avant.constData(), apres.constData());
