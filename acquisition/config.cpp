@@ -54,8 +54,9 @@ bool TAcquisition::LitConfig(const QString& NomFichier) {
         fichier.close();
 
         // Values a hand-edited file may carry are brought back to what the engine can run.
+        // δt is at most a minute, as the time-base controls allow.
         DeltatMesure = quint16(
-            std::clamp(Ini.ReadInteger(secAcquisition, QStringLiteral("Deltat"), 1), 1, 3600));
+            std::clamp(Ini.ReadInteger(secAcquisition, QStringLiteral("Deltat"), 1), 1, 60));
         DureeMesure = std::max(Ini.ReadInteger(secAcquisition, QStringLiteral("Duree"), 128), 1);
         graphe.NbreVoies = std::clamp(Ini.ReadInteger(secAcquisition, QStringLiteral("Nvoies"), 1),
                                       0, int(MaxVoies));
@@ -75,9 +76,17 @@ bool TAcquisition::LitConfig(const QString& NomFichier) {
             const qint32 port = Ini.ReadInteger(secAcquisition, QStringLiteral("COM%1").arg(i), 1);
 
             Tappareil* trouve = nullptr;
+            Tappareil* autreCasse = nullptr;
             if (!nomApp.isEmpty())
-                for (const auto& a : moduleAppareils().listeAppareil)
-                    if (a->NomAppareil == nomApp) trouve = a.get();
+                for (const auto& a : moduleAppareils().listeAppareil) {
+                    if (a->NomAppareil == nomApp)
+                        trouve = a.get();
+                    else if (a->NomAppareil.compare(nomApp, Qt::CaseInsensitive) == 0)
+                        autreCasse = a.get();
+                }
+            // The file's sections ignore case: a description named so is the one meant. Another
+            // one renamed after it would share its section, and the next save would merge them.
+            if (!trouve) trouve = autreCasse;
             if (trouve) AppareilAcq[i] = trouve;
             if (!AppareilAcq[i]) {
                 // Only the channels already set stay in use.

@@ -178,23 +178,29 @@ private Q_SLOTS:
         QTest::addColumn<QLocale>("locale");
         QTest::addColumn<QString>("nom");
         QTest::addColumn<QByteArray>("fin");
+        // A table saved just before, in the same run.
+        QTest::addColumn<QString>("avant");
         const QLocale point(QLocale::English, QLocale::UnitedStates);
         const QLocale virgule(QLocale::French, QLocale::France);
-        QTest::newRow("txt") << point << "a.txt" << QByteArray("\r\n");
-        QTest::newRow("txt virgule") << virgule << "a.txt" << QByteArray("\r\n");
-        QTest::newRow("CSV") << point << "b.CSV" << QByteArray("\n");
-        QTest::newRow("Csv virgule") << virgule << "c.Csv" << QByteArray("\n");
-        QTest::newRow("dat") << virgule << "d.dat" << QByteArray("\r\n");
-        QTest::newRow("sans extension") << point << "e" << QByteArray("\r\n");
+        QTest::newRow("txt") << point << "a.txt" << QByteArray("\r\n") << QString();
+        QTest::newRow("txt virgule") << virgule << "a.txt" << QByteArray("\r\n") << QString();
+        QTest::newRow("CSV") << point << "b.CSV" << QByteArray("\n") << QString();
+        QTest::newRow("Csv virgule") << virgule << "c.Csv" << QByteArray("\n") << QString();
+        QTest::newRow("dat") << virgule << "d.dat" << QByteArray("\r\n") << QString();
+        QTest::newRow("sans extension") << point << "e" << QByteArray("\r\n") << QString();
+        QTest::newRow("txt après csv") << point << "f.txt" << QByteArray("\r\n") << "f.csv";
+        QTest::newRow("csv après txt") << point << "g.csv" << QByteArray("\n") << "g.txt";
     }
-    // Tables: "." always, a blank for NaN, line ends from the extension.
+    // Tables: "." always, a blank for NaN, line ends from the extension of this file alone.
     void texte() {
         QFETCH(QLocale, locale);
         QFETCH(QString, nom);
         QFETCH(QByteArray, fin);
+        QFETCH(QString, avant);
         QLocale::setDefault(locale);
         TCinetiqueMain f;
         remplit(f);
+        if (!avant.isEmpty()) sauve(f, avant);
         const QByteArray contenu = lit(sauve(f, nom));
         QVERIFY(!f.acq().FormatKW3);
         QCOMPARE(f.acq().formatCSV, fin == "\n");
