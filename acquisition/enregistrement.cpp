@@ -253,11 +253,9 @@ void TAcquisition::Acquerir() {
         SetEtatAcq(eaClavier);
         break;
     case maBuretteTelmira:
-        NbrePointsSauves = 0;
         DebutTitrage();
-        return;
+        break;
     }
-    NbrePointsSauves = 0;
 }
 
 void TAcquisition::Repere() {
