@@ -215,6 +215,8 @@ private:
     void LieVoies();
     void PrepareAbscisse();
     void Interroge(int v);
+    void AttendPause(const EventTimer& pause, const class QDeadlineTimer& borne, int v,
+                     quint64 cycle);
     void EnvoieDemandeVoie(int v, quint64 generation);
     void ArmeAttenteReponse(int v);
     void VoieMuette(int v, quint64 cycle);

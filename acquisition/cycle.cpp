@@ -6,6 +6,7 @@
 #include "burette/buretters232.h"
 #include "instruments/appareil.h"
 
+#include <QDeadlineTimer>
 #include <algorithm>
 
 namespace {
@@ -265,12 +266,23 @@ void TAcquisition::Interroge(int v) {
         EnvoieDemandeVoie(v, numeroCycle_);
         return;
     }
-    // The pause lets the line's previous instrument finish; events go on meanwhile.
-    const quint64 cycle = numeroCycle_;
-    QTimer::singleShot(ticks * tickMs, this, [this, v, cycle] {
-        if (cycle == numeroCycle_ && cycleEnCours_ && VoieCourante == v)
-            EnvoieDemandeVoie(v, cycle);
-    });
+    // The pause lets the line's previous instrument finish; events go on meanwhile. It counts
+    // in ticks of the program's clock, as every wait for an instrument does, real time bounding
+    // it too.
+    EventTimer pause;
+    StartTickTimer(pause, ticks);
+    AttendPause(pause, QDeadlineTimer((qint64(ticks) + 1) * tickMs), v, numeroCycle_);
+}
+
+void TAcquisition::AttendPause(const EventTimer& pause, const QDeadlineTimer& borne, int v,
+                               quint64 cycle) {
+    if (cycle != numeroCycle_ || !cycleEnCours_ || VoieCourante != v) return;
+    if (TickTimerExpired(pause) || borne.hasExpired()) {
+        EnvoieDemandeVoie(v, cycle);
+        return;
+    }
+    QTimer::singleShot(std::clamp<qint64>(borne.remainingTime(), 1, tickMs), this,
+                       [this, pause, borne, v, cycle] { AttendPause(pause, borne, v, cycle); });
 }
 
 void TAcquisition::EnvoieDemandeVoie(int v, quint64 cycle) {

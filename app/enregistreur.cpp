@@ -15,6 +15,7 @@
 #include <QFileInfo>
 #include <QSaveFile>
 #include <QTextStream>
+#include <QTimer>
 
 namespace {
 enum Sortie { fini = 0, ligneCommande = 2, miseEnPlace = 3, fichier = 4, port = 5, vide = 6 };
@@ -176,6 +177,20 @@ int Enregistre(const QStringList& arguments, QTextStream& journal) {
         else
             QCoreApplication::quit();
     });
+    // A titration or a master instrument records a first sample at once: it waits for the
+    // channels' first readings, as a user does before pressing "Acquérir" (10 s at most).
+    if (acq.ModeAcq != maTemps) {
+        QTimer attente;
+        attente.setSingleShot(true);
+        attente.start(10000);
+        const auto lues = [&] {
+            for (int v = 0; v < acq.graphe.NbreVoies; ++v)
+                if (estNaN(acq.AppareilAcq[v]->ValeurCourante)) return false;
+            return true;
+        };
+        while (!lues() && attente.isActive())
+            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
+    }
     acq.Acquerir();
     if (acq.EtatAcq == eaEnCours) QCoreApplication::exec();
     acq.LibereVoies();
