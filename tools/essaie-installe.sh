@@ -8,8 +8,8 @@
 # 2. The Exec line of the installed desktop entry, %f replaced by demo.tm2, starts the program:
 #    the polled instruments on COM1 and COM3 must receive their requests ("GP" and "RT"),
 #    which happens only once the set-up named on the command line is loaded and started.
-# 3. The same line again, as a file manager does for a second file, ends at once (exit 0):
-#    the file goes to the running copy.
+# 3. The same line again, as a file manager does for a second file, ends at once (exit 0)
+#    and the running copy reads the file it was handed.
 # 4. The program, stopped by SIGTERM, closes normally. Under strace it found its help pages in
 #    <prefix>/share/telmira/aide and tried no write under <prefix>, and it wrote its settings
 #    and chose its device-file folder in the user's folders.
@@ -97,11 +97,15 @@ attend 30 recu 3 "Hanna HI 9032 (T)" "<DLE>RT<CR>" ||
     echec "COM3 n'a reçu aucune demande : demo.tm2 n'a pas été chargé"
 echo "essai : demo.tm2 donné par l'entrée du bureau est chargé (COM1 et COM3 interrogés)"
 
-# A second file opened from the file manager goes to the running copy.
+# A second file opened from the file manager goes to the running copy, which reads it again.
+lectures() { grep -cF "\"$config\", O_RDONLY" "$travail/strace.log" || true; }
+avant="$(lectures)"
 timeout 30 "${commande[@]}" >"$travail/second.out" 2>&1 ||
     echec "le second lancement ne s'est pas terminé en passant la main ($?)"
 kill -0 "$pid_programme" 2>/dev/null || echec "la copie ouverte s'est arrêtée"
-echo "essai : un second lancement passe le fichier à la copie ouverte"
+relu() { [ "$(lectures)" -gt "$avant" ]; }
+attend 30 relu || echec "la copie ouverte n'a pas lu le fichier transmis"
+echo "essai : un second lancement passe le fichier à la copie ouverte, qui le charge"
 
 kill -TERM "$pid_programme"
 statut=0
