@@ -51,8 +51,10 @@ bool TCinetiqueMain::FormClose() {
 }
 
 void TCinetiqueMain::closeEvent(QCloseEvent* event) {
-    if (FormClose())
+    if (fermee_ || FormClose()) {
+        fermee_ = true;
         event->accept();
-    else
+    } else {
         event->ignore();
+    }
 }

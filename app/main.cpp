@@ -13,6 +13,7 @@
 #include "instruments/listeappareil.h"
 
 #include <QApplication>
+#include <QIcon>
 #include <QTextStream>
 #include <QTimer>
 
@@ -60,6 +61,9 @@ int main(int argc, char* argv[]) {
 
     QApplication application(argc, argv);
     nommeApplication();
+    // The desktop entry and the icon of the installed program.
+    QGuiApplication::setDesktopFileName(QStringLiteral("telmira"));
+    QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("telmira")));
     installeDialogues(creeDialoguesQt());
     installeBip([] { QApplication::beep(); });
 
@@ -77,6 +81,7 @@ int main(int argc, char* argv[]) {
     TCinetiqueMain fenetre;
     fenetre.EnregistreTypeFichierALaFermeture = [] { EnregistreTypeFichier(); };
     QObject::connect(&instance, &TInstanceUnique::restaurationDemandee, &fenetre, [&fenetre] {
+        if (fenetre.fermee()) return;
         fenetre.setWindowState(fenetre.windowState() & ~Qt::WindowMinimized);
         fenetre.show();
         fenetre.raise();

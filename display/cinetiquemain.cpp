@@ -124,6 +124,7 @@ bool TCinetiqueMain::event(QEvent* e) {
 }
 
 void TCinetiqueMain::ArgumentRecu(const QString& argument) {
+    if (fermee_) return;
     // As a second start always did: the argument waits on the clipboard; the running copy
     // also keeps it for the set-up loader.
     if (QClipboard* presse = QGuiApplication::clipboard()) presse->setText(argument);

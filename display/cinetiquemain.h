@@ -76,6 +76,8 @@ public:
     void ChargeArgument(const QString& argument);
     // A second start handed this argument over; a tm2 file it names is loaded.
     void ArgumentRecu(const QString& argument);
+    // The user's close was accepted: nothing handed over afterwards opens the window again.
+    [[nodiscard]] bool fermee() const { return fermee_; }
 
     // Set-up dialogs
     // "Ajouter appareil ": the device selection dialog, then a new set-up when it changed one.
@@ -221,6 +223,7 @@ private:
     void ValideSaisies();
 
     TReglagesBalayage reglagesBalayage_;
+    bool fermee_ = false;
     // The user's own share of the width, read from the settings, is kept by every set-up.
     bool separateurRestaure_ = false;
 };

@@ -58,18 +58,20 @@ bool EnregistreTypeFichier(const QString& dossierDonnees, bool majBases) {
             : dossierDonnees;
     if (racine.isEmpty()) return false;
     const QString base = QFileInfo(exe).fileName().section(QLatin1Char('.'), 0, 0);
+    // An installed program has its entry and type in the system's folders: a user's copy would
+    // hide them, and stay behind when the package goes.
+    const QString systeme = QFileInfo(exe).absolutePath() + QStringLiteral("/../share/applications/") +
+                            base + QStringLiteral(".desktop");
+    if (QFileInfo::exists(systeme)) return false;
     const QString commentaire = QStringLiteral("Fichier config. ") + base;
 
-    const QString mime =
-        QStringLiteral("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
-                       "<mime-info "
-                       "xmlns=\"http://www.freedesktop.org/standards/shared-mime-info\">\n"
-                       "  <mime-type type=\"%1\">\n"
-                       "    <comment>%2</comment>\n"
-                       "    <glob pattern=\"*.tm2\"/>\n"
-                       "  </mime-type>\n"
-                       "</mime-info>\n")
-            .arg(TypeMimeConfig, echappeXml(commentaire));
+    // The same type the package installs, named after this executable.
+    Q_INIT_RESOURCE(bureau);
+    QFile modele(QStringLiteral(":/bureau/telmira.xml"));
+    if (!modele.open(QIODevice::ReadOnly)) return false;
+    const QString mime = QString::fromUtf8(modele.readAll())
+                             .replace(QStringLiteral("Fichier config. telmira"),
+                                      echappeXml(commentaire));
     const QString entree = QStringLiteral("[Desktop Entry]\n"
                                           "Type=Application\n"
                                           "Name=Acquisition Telmira\n"

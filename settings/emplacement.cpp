@@ -37,7 +37,11 @@ bool dossierAMoi(const QString& dossier) {
 QString dossierFichiersProgramme(const QString& dossierProgramme) {
     const QString programme =
         dossierProgramme.isEmpty() ? QCoreApplication::applicationDirPath() : dossierProgramme;
-    if (dossierAMoi(programme)) return QDir(programme).absolutePath();
+    // An installed program (its share folder beside it) never writes there, even run as the
+    // owner of its folder (root on /usr/bin).
+    if (dossierAMoi(programme) &&
+        !QFileInfo::exists(programme + QStringLiteral("/../share/telmira")))
+        return QDir(programme).absolutePath();
     const QString donnees = QStandardPaths::writableLocation(QStandardPaths::AppDataLocation);
     QDir().mkpath(donnees);
     return donnees;
