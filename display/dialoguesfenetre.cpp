@@ -208,8 +208,12 @@ void TCinetiqueMain::ActualiseVoies() {
     RedessineOscillo();
 }
 
+// The set-up starts again afterwards, whatever was done: unsaved samples are asked about first.
 void TCinetiqueMain::ConfigurationItemClick() {
-    acq_->Timer.stop();
+    if (graphe.NbrePoints > 0 && !acq_->dataSaved &&
+        !Confirme(QStringLiteral("Perte des données courantes ?")))
+        return;
+    acq_->SuspendAcq();
     const auto utilise = [this](const Tappareil* a) {
         const auto fin = acq_->AppareilAcq.begin() + graphe.NbreVoies;
         return std::find(acq_->AppareilAcq.begin(), fin, a) != fin;

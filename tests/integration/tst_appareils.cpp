@@ -142,6 +142,16 @@ private Q_SLOTS:
         QCOMPARE(f.graphe.mondeY[0].valeur[1], 7.02);
         QVERIFY(!f.acq().dataSaved);
 
+        // The device management would set everything up again: asked first; No keeps the run.
+        banc.dialogues_->reponses = {false};
+        f.GestionAppareilsItem->trigger();
+        QCOMPARE(banc.dialogues_->vus,
+                 QStringList{QStringLiteral("Perte des données courantes ?")});
+        QCOMPARE(f.graphe.NbrePoints, 2);
+        QCOMPARE(f.acq().EtatAcq, eaEnCours);
+        QVERIFY(f.acq().Timer.isActive());
+        banc.dialogues_->vus.clear();
+
         // From the channel panel, to COM4 with unsaved samples: asked; No keeps the port, the
         // samples and the run.
         const auto versCom4 = [&] {
