@@ -258,8 +258,9 @@ private Q_SLOTS:
     void getDataDansLaFenetre() {
         QTemporaryDir canaux;
         qputenv("XDG_RUNTIME_DIR", canaux.path().toLocal8Bit());
-        InstrumentSimule ph(1, [](int k, const QByteArray& d) {
-            return d == "GP\r" ? "7." + QByteArray::number(10 + k) + "\r\n" : QByteArray();
+        double valeur = 7;
+        InstrumentSimule ph(1, [&](int, const QByteArray& d) {
+            return d == "GP\r" ? QByteArray::number(valeur += 0.01, 'f', 2) + "\r\n" : QByteArray();
         });
         FauxKalvento kalvento(
             canal::CheminCanal(QStringLiteral("KALVENTO"), canal::TopicDDE, canaux.path()));
@@ -285,11 +286,32 @@ private Q_SLOTS:
             envoie("CONFIG|LOAD(" + chemin(QStringLiteral("court.tm2")) + ")");
         QCOMPARE(chargement.texte, QStringLiteral("ok"));
         QCOMPARE(f.graphe.NbreVoies, 1);
+
+        // Samples not saved yet: a set-up or a run asked from outside would wipe them; the user
+        // is asked, and No keeps them.
+        f.EnregistreBtn->click();
+        QVERIFY(banc.attend([&] { return f.graphe.NbrePoints == 1; }));
+        QStringList& vus = banc.dialogues_->vus;
+        const QString perte = QStringLiteral("Perte des données courantes ?");
+        const Reponse refus = envoie("CONFIG|LOAD(" + chemin(QStringLiteral("court.tm2")) + ")");
+        QCOMPARE(refus.code, 1);
+        QCOMPARE(vus, QStringList{perte});
+        QCOMPARE(envoie(QStringLiteral("GETDATA")).code, 0);
+        QTRY_COMPARE(vus, QStringList({perte, perte}));
+        QVERIFY(!f.acq().AppelKalvento);
+        QCOMPARE(f.graphe.NbrePoints, 1);
+        QCOMPARE(f.acq().EtatAcq, eaEnCours);
+
+        vus.clear();
+        banc.dialogues_->reponses = {true};
         QCOMPARE(envoie(QStringLiteral("GETDATA")).code, 0);
         QTRY_VERIFY(f.acq().AppelKalvento);
+        QCOMPARE(vus, QStringList{perte});
         QCOMPARE(f.acq().EtatAcq, eaAttente);
+        QCOMPARE(f.graphe.NbrePoints, 0);
         QVERIFY(f.acq().PagePermise);
 
+        valeur = 7.1;
         f.EnregistreBtn->click();
         QVERIFY(banc.attend([&] { return f.graphe.NbrePoints == 1; }));
         for (int k = 1; f.acq().EtatAcq == eaEnCours && k <= 10; ++k)
@@ -301,7 +323,7 @@ private Q_SLOTS:
         QVERIFY2(lignes.size() >= 9, qPrintable(recu));
         QCOMPARE(lignes.last(), QStringLiteral("8\t7.19"));
         QCOMPARE(lignes.value(lignes.size() - 9), QStringLiteral("0\t7.11"));
-        QVERIFY(banc.dialogues_->vus.isEmpty());
+        QCOMPARE(vus, QStringList{perte});
     }
 };
 
