@@ -2,8 +2,14 @@
 
 #include "display/cinetiquemain.h"
 
+#include <QFileInfo>
+
+// A set-up from outside replaces the samples: unsaved ones are asked about first, as for a
+// second start (a file that is not there is ignored without a question).
 bool TActionsFenetre::LitConfig(const QString& NomFichier) {
-    return fenetre_.acq().LitConfig(NomFichier);
+    TAcquisition& a = fenetre_.acq();
+    if (!QFileInfo(TAcquisition::NomFichierConfig(NomFichier)).isFile()) return false;
+    return a.PerteDonneesAcceptee() && a.LitConfig(NomFichier);
 }
 
 bool TActionsFenetre::SauveConfig(const QString& NomFichier) {
@@ -22,9 +28,10 @@ void TActionsFenetre::PrendFocus() {
 }
 
 // The set-up starts again, and the samples of the run it prepares go to the analysis program
-// when it ends.
+// when it ends; unsaved samples are asked about first.
 void TActionsFenetre::DemarreAppelKalvento() {
     TAcquisition& a = fenetre_.acq();
+    if (!a.PerteDonneesAcceptee()) return;
     a.InitAttente();
     a.AppelKalvento = true;
 }

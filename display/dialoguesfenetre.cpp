@@ -117,12 +117,20 @@ TBalayageDlg* TCinetiqueMain::BalayageDlg() {
 bool TCinetiqueMain::MontreBalayage() {
     acq_->SuspendAcq();
     LitReglagesBalayage();
+    const TReglagesBalayage avant = reglagesBalayage_;
     TBalayageDlg* dlg = BalayageDlg();
     const bool accepte = dlg->exec() == QDialog::Accepted;
     EcritReglagesBalayage();
     const TReglagesBalayage& r = reglagesBalayage_;
     if (accepte) acq_->burette().prefixe = QByteArrayLiteral("01");
-    if (accepte && dlg->modification) {
+    // Another abscissa for the master instrument, or another typed quantity, is another set-up
+    // too: without it the samples would take one abscissa under the other's name.
+    const bool abscisseChangee =
+        (r.ModeAcq == maAppareilMaitre && r.AbscisseMaitre != avant.AbscisseMaitre) ||
+        (r.ModeAcq == maClavier &&
+         (r.NomClavier != avant.NomClavier || r.UniteClavier != avant.UniteClavier ||
+          r.MiniClavier != avant.MiniClavier || r.MaxiClavier != avant.MaxiClavier));
+    if (accepte && (dlg->modification || abscisseChangee)) {
         acq_->DeltatMesure = r.DeltatMesure;
         acq_->DureeMesure = r.DureeMesure;
         AfficheModeAcq();
@@ -143,8 +151,17 @@ void TCinetiqueMain::AcquisitionItemClick() {
     acq_->voiesSerie->TraceVoiesOuvertes(TAcquisition::LitTraceActif(), true);
 }
 
+// The keyboard panel sets the acquisition up again after any OK: unsaved samples are asked
+// about first, as the mode command does.
 void TCinetiqueMain::ClavierGBClick() {
-    MontreBalayage();
+    if (graphe.NbrePoints > 0 && !acq_->dataSaved &&
+        !Confirme(QStringLiteral("Suppression des données")))
+        return;
+    TBalayageDlg* dlg = BalayageDlg();
+    const bool avant = dlg->modification;
+    dlg->modification = true;
+    if (!MontreBalayage()) dlg->modification = avant;
+    acq_->voiesSerie->TraceVoiesOuvertes(TAcquisition::LitTraceActif(), true);
 }
 
 bool TCinetiqueMain::ReglagesBurette(QWidget* parent) {
@@ -191,8 +208,12 @@ void TCinetiqueMain::ActualiseVoies() {
     RedessineOscillo();
 }
 
+// The set-up starts again afterwards, whatever was done: unsaved samples are asked about first.
 void TCinetiqueMain::ConfigurationItemClick() {
-    acq_->Timer.stop();
+    if (graphe.NbrePoints > 0 && !acq_->dataSaved &&
+        !Confirme(QStringLiteral("Perte des données courantes ?")))
+        return;
+    acq_->SuspendAcq();
     const auto utilise = [this](const Tappareil* a) {
         const auto fin = acq_->AppareilAcq.begin() + graphe.NbreVoies;
         return std::find(acq_->AppareilAcq.begin(), fin, a) != fin;

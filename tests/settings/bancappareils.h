@@ -1,13 +1,14 @@
 #pragma once
 
 // What the tests of the instrument dialogs share: private settings and folders, no port but the
-// pseudo-terminals a test plays, scripted message boxes, the main window's side of the port
-// table, and gestures made inside a modal dialog's own loop.
+// pseudo-terminals a test plays, scripted message boxes and the main window's side of the port
+// table.
 #include "app/dialogues.h"
 #include "instruments/appareil.h"
 #include "instruments/listeappareil.h"
 #include "serial/voiesserie.h"
 #include "tests/commun/banc.h"
+#include "tests/commun/gestes.h"
 #include "tests/commun/terminalsimule.h"
 
 #include <QAbstractButton>
@@ -70,34 +71,6 @@ struct Dossier {
     }
     [[nodiscard]] QString chemin(const QString& nom) const { return dossier.filePath(nom); }
 };
-
-// Runs `geste` on the modal dialog of type T that the next action opens, inside that dialog's
-// own loop; the dialog is cancelled if it is still open afterwards, so that a failing step
-// cannot hang the test.
-template <typename T> void dansModal(std::function<void(T&)> geste) {
-    QTimer::singleShot(0, [geste] {
-        QPointer<T> d = qobject_cast<T*>(QApplication::activeModalWidget());
-        QVERIFY2(d, T::staticMetaObject.className());
-        geste(*d);
-        if (d && d->isVisible()) d->reject();
-    });
-}
-
-// Clicks the radio button whose caption is `texte` in a group box.
-inline void choisit(QGroupBox* RG, const QString& texte) {
-    for (QAbstractButton* b : RG->findChildren<QAbstractButton*>())
-        if (b->text() == texte) {
-            b->click();
-            return;
-        }
-    QFAIL(qPrintable(texte));
-}
-
-inline QString texteChoisi(const QGroupBox* RG) {
-    for (const QAbstractButton* b : RG->findChildren<QAbstractButton*>())
-        if (b->isChecked()) return b->text();
-    return {};
-}
 
 inline QStringList lignes(const QPlainTextEdit* memo) {
     return memo->toPlainText().split(QLatin1Char('\n'));
