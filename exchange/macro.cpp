@@ -11,18 +11,12 @@ const QString MessageUnique = QStringLiteral("Un message à la fois SVP");
 const QString FonctionInconnue = QStringLiteral("Telmira/Quelvane Fonction inconnue : ");
 const QString ErreurSyntaxe = QStringLiteral("Telmira/Quelvane : erreur syntaxe macro DDE");
 
-// Keeps the first box an action shows, so that the caller learns why it failed; every box
-// still reaches the user.
+// Keeps the boxes an action shows, to show them once the caller has its answer (the first
+// one tells it why the action failed); questions go through at once.
 class TemoinDialogues : public Dialogues {
 public:
-    void message(const QString& texte) override {
-        note(texte);
-        suivants->message(texte);
-    }
-    void erreur(const QString& texte) override {
-        note(texte);
-        suivants->erreur(texte);
-    }
+    void message(const QString& texte) override { note(false, texte); }
+    void erreur(const QString& texte) override { note(true, texte); }
     bool confirme(const QString& texte) override { return suivants->confirme(texte); }
     bool saisie(const QString& titre, const QString& invite, QString& valeur) override {
         return suivants->saisie(titre, invite, valeur);
@@ -34,10 +28,12 @@ public:
 
     std::unique_ptr<Dialogues> suivants;
     QString premier;
+    QList<TBoiteDifferee> boites;
 
 private:
-    void note(const QString& texte) {
+    void note(bool erreur, const QString& texte) {
         if (premier.isEmpty()) premier = texte;
+        boites.append({erreur, texte});
     }
 };
 
@@ -58,6 +54,7 @@ public:
     Ecoute(const Ecoute&) = delete;
     Ecoute& operator=(const Ecoute&) = delete;
     [[nodiscard]] QString premier() const { return temoin_->premier; }
+    [[nodiscard]] const QList<TBoiteDifferee>& boites() const { return temoin_->boites; }
 
 private:
     TemoinDialogues* temoin_;
@@ -71,14 +68,19 @@ QString UneLigne(QString texte) {
     return texte;
 }
 
-QString Erreur(const QString& texte) {
-    dialogues().erreur(texte);
-    return UneLigne(texte);
+TResultatMacro Erreur(const QString& texte) {
+    return {UneLigne(texte), false, {{true, texte}}};
 }
 
 // A failed action answers with the box it showed, or says what did not happen.
-QString Echec(const Ecoute& ecoute, const QString& sinon) {
-    return UneLigne(ecoute.premier().isEmpty() ? sinon : ecoute.premier());
+TResultatMacro Echec(const Ecoute& ecoute, const QString& sinon) {
+    return {UneLigne(ecoute.premier().isEmpty() ? sinon : ecoute.premier()), false,
+            ecoute.boites()};
+}
+
+// A successful action may still have told something.
+TResultatMacro Reussite(const Ecoute& ecoute) {
+    return {canal::ReponseOk, false, ecoute.boites()};
 }
 } // namespace
 
@@ -122,37 +124,39 @@ TMacro AnalyseMacro(const QString& texte) {
 }
 
 TResultatMacro ExecuteMacro(const QByteArray& requete, TActionsMacro& actions) {
-    if (requete.startsWith(canal::Entete)) return {canal::ReponseOk};
+    if (requete.startsWith(canal::Entete)) return {canal::ReponseOk, false, {}};
     const TMacro m = AnalyseMacro(depuisCp1252(requete));
     try {
         switch (m.commande) {
         case cmPlusieursLignes:
-            return {Erreur(MessageUnique)};
+            return Erreur(MessageUnique);
         case cmInconnue:
-            return {Erreur(FonctionInconnue + m.ligne)};
+            return Erreur(FonctionInconnue + m.ligne);
         case cmLitConfig: {
             Ecoute ecoute;
-            if (actions.LitConfig(m.argument)) return {canal::ReponseOk};
-            return {Echec(ecoute, QStringLiteral("Configuration non chargée : ") + m.argument)};
+            if (actions.LitConfig(m.argument)) return Reussite(ecoute);
+            return Echec(ecoute, QStringLiteral("Configuration non chargée : ") + m.argument);
         }
         case cmSauveConfig: {
             // Without a name the set-up would go to a hidden ".tm2" in the current folder.
             const QString nom = m.argument.section(QLatin1Char('/'), -1);
             if (nom.isEmpty() || nom == QLatin1String(".") || nom == QLatin1String(".."))
-                return {QStringLiteral("Nom de fichier de configuration manquant : ") + m.ligne};
+                return {QStringLiteral("Nom de fichier de configuration manquant : ") + m.ligne,
+                        false,
+                        {}};
             Ecoute ecoute;
-            if (actions.SauveConfig(m.argument)) return {canal::ReponseOk};
-            return {Echec(ecoute, QStringLiteral("Configuration non enregistrée : ") + m.argument)};
+            if (actions.SauveConfig(m.argument)) return Reussite(ecoute);
+            return Echec(ecoute, QStringLiteral("Configuration non enregistrée : ") + m.argument);
         }
         case cmFocus:
             actions.SetPagePermise(false);
             actions.PrendFocus();
-            return {canal::ReponseOk};
+            return {canal::ReponseOk, false, {}};
         case cmGetData:
             actions.SetPagePermise(true);
-            return {canal::ReponseOk, true};
+            return {canal::ReponseOk, true, {}};
         }
     } catch (...) {
     }
-    return {Erreur(ErreurSyntaxe)};
+    return Erreur(ErreurSyntaxe);
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QList>
 #include <QString>
 #include <QStringList>
 
@@ -46,13 +47,22 @@ QStringList LignesMacro(const QString& texte);
 // first "(" and the first ")" when that "(" comes first, unchanged; empty otherwise.
 TMacro AnalyseMacro(const QString& texte);
 
+// A box to show once the caller has its answer.
+struct TBoiteDifferee {
+    bool erreur = true;
+    QString texte;
+};
+
 struct TResultatMacro {
     // "ok", or the text of the error shown.
     QString reponse;
     // "GETDATA": DemarreAppelKalvento is still to be called, after the answer.
     bool appelKalvento = false;
+    // The messages and errors of the request, shown after the answer: a caller never waits
+    // for somebody to close a box.
+    QList<TBoiteDifferee> boites;
 };
 
-// Runs one request received (Windows-1252, without its NUL). Errors are shown through
-// dialogues() and returned as the answer.
+// Runs one request received (Windows-1252, without its NUL). Errors are returned as the answer
+// and, to be shown through dialogues() after it, in `boites`; questions are asked at once.
 TResultatMacro ExecuteMacro(const QByteArray& requete, TActionsMacro& actions);

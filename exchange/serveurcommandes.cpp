@@ -1,5 +1,7 @@
 #include "exchange/serveurcommandes.h"
 
+#include "app/dialogues.h"
+
 #include "app/cp1252.h"
 
 #include <QLocalServer>
@@ -154,6 +156,13 @@ void TServeurCommandes::traiteFile() {
         const TResultatMacro resultat = ExecuteMacro(r.octets, actions_);
         enCours_ = false;
         repond(r.client, resultat.reponse);
+        // The caller has its answer: the boxes may now wait for the user.
+        for (const TBoiteDifferee& b : resultat.boites) {
+            if (b.erreur)
+                dialogues().erreur(b.texte);
+            else
+                dialogues().message(b.texte);
+        }
         if (r.client) {
             const auto trouve = connexions_.find(r.client);
             if (trouve != connexions_.end()) {

@@ -59,7 +59,8 @@ void verifie(const QByteArray& requete) {
     const TMacro m = AnalyseMacro(depuisCp1252(requete));
     const bool agit = m.commande == cmLitConfig || m.commande == cmSauveConfig ||
                       m.commande == cmFocus || m.commande == cmGetData;
-    if (!agit && (actions.appels != 0 || actions.pagePermise != 0 || boites().vus.isEmpty()))
+    // Nothing done, and an error to show once the caller has its answer.
+    if (!agit && (actions.appels != 0 || actions.pagePermise != 0 || r.boites.isEmpty()))
         std::abort();
     if (r.appelKalvento != (m.commande == cmGetData)) std::abort();
     if (m.commande == cmLitConfig || (m.commande == cmSauveConfig && actions.appels == 1)) {
