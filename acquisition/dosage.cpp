@@ -34,6 +34,11 @@ bool TAcquisition::PrepareBurette() {
     if (!pret) dialogues().erreur(erreur);
     for (int v = 0; v < graphe.NbreVoies; ++v)
         if (AppareilAcq[v]) AppareilAcq[v]->Derive = b.ecartStable;
+    // The burette tells its capacity once identified: the volume axis runs to it.
+    if (pret && b.ValMaxi > 0 && graphe.mondeX.maxi != b.ValMaxi) {
+        graphe.mondeX.maxi = b.ValMaxi;
+        Q_EMIT redessine();
+    }
     b.ValeurCourante = 0;
     ChangeDureeAffichee(QString());
     ChangeEtatDosage(QString());

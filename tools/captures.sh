@@ -5,8 +5,8 @@
 # Usage: tools/captures.sh [output folder, default docs/captures]
 #   CAPTURES_SEULES="neuf"    only these steps (vide, demo, neuf, dosage; default all)
 #   CAPTURES_DOSAGE=<seconds> how long the titration may run before its capture (default 900)
-# The titration step reads the backup table beside the program, so it needs a build folder
-# that belongs to the user (the program then keeps the table there).
+# The titration step reads the backup table beside a copy of the program, in a folder that
+# belongs to the user (the program then keeps the table there).
 #   CAPTURES_BUILD=<folder>   an existing build to use instead of building build/
 #   CAPTURES_DUREE=<seconds>  how long the acquisition runs before its capture (default 60)
 set -euo pipefail
@@ -166,7 +166,12 @@ fi
 # 4. A titration by the simulated burette (tools/demo.sh --dosage), captured once it has ended
 # (the "Acquérir" button enabled again) or after CAPTURES_DOSAGE seconds.
 if etape dosage; then
-    "${francais[@]}" DEMO_SANS_CONSTRUCTION=1 DEMO_BUILD="$build" "$racine/tools/demo.sh" --dosage \
+    # A copy of the program of its own, so that its backup table (beside it) is this run's.
+    copie="$travail/construction"
+    mkdir -p "$copie/tools/simulateur"
+    cp "$build/telmira" "$copie/"
+    ln -s "$build/tools/simulateur/simulateur" "$copie/tools/simulateur/simulateur"
+    "${francais[@]}" DEMO_SANS_CONSTRUCTION=1 DEMO_BUILD="$copie" "$racine/tools/demo.sh" --dosage \
         >"$travail/dosage.txt" 2>&1 &
     pid_lance=$!
     fenetre="$(attend_fenetre)" || exit 1
@@ -175,7 +180,7 @@ if etape dosage; then
     fin=$((debut + ${CAPTURES_DOSAGE:-900}))
     # It has ended once the backup table beside the program holds a volume past 95 % of the
     # 25 mL unit (the table is written again at the end of a run).
-    secours="$build/telmira.txt"
+    secours="$copie/telmira.txt"
     while [ "$(date +%s)" -lt "$fin" ]; do
         sleep 5
         [ -f "$secours" ] || continue
@@ -184,6 +189,10 @@ if etape dosage; then
     done
     sleep 2
     echo "captures : dosage en $(( $(date +%s) - debut )) s"
+    # Samples, and the smallest and largest additions with the volume they brought.
+    tail -n +4 "$secours" | awk -F'\t' 'NR > 1 { d = $1 - v; if (!m || d < m) { m = d; vm = $1 }
+        if (d > M) { M = d; vM = $1 } } { v = $1; n++ }
+        END { printf "captures : %d échantillons, ajouts de %.2f mL (à %.2f mL) à %.2f mL (à %.2f mL)\n", n, m, vm, M, vM }'
     capture "$fenetre" dosage
     arrete_programme "$fenetre"
 fi
