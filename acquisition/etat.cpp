@@ -6,13 +6,9 @@
 #include "burette/buretters232.h"
 #include "instruments/appareil.h"
 #include "settings/emplacement.h"
-#include "settings/reglages.h"
+#include "settings/reglagesbalayage.h"
 
 #include <span>
-
-namespace {
-const QString cleTraceActif = QStringLiteral("FichierTrace/Actif");
-} // namespace
 
 TAcquisition::TAcquisition(QObject* parent) : QObject(parent) {
     // The port table comes first: it advances the rotating trace index.
@@ -160,9 +156,9 @@ void TAcquisition::ChangeDureeAffichee(const QString& texte) {
 }
 
 bool TAcquisition::LitTraceActif() {
-    return ouvreReglages()->value(cleTraceActif, true).toBool();
+    return LitTraceActive();
 }
 
 void TAcquisition::EcritTraceActif(bool actif) {
-    ouvreReglages()->setValue(cleTraceActif, actif ? QStringLiteral("1") : QStringLiteral("0"));
+    EcritTraceActive(actif);
 }

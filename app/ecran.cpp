@@ -3,7 +3,9 @@
 #include "app/dialogues.h"
 
 #include <QAbstractButton>
+#include <QBoxLayout>
 #include <QDesktopServices>
+#include <QPushButton>
 #include <QUrl>
 #include <QWidget>
 
@@ -24,4 +26,12 @@ void OuvreDocument(QWidget* proprietaire, const QString& document) {
         document.contains(QStringLiteral("://")) ? QUrl(document) : QUrl::fromLocalFile(document);
     if (!QDesktopServices::openUrl(url))
         dialogues().erreur(QStringLiteral("Impossible d'accéder à ") + document);
+}
+
+QPushButton* Bouton(const QString& texte, const char* nom, QWidget* parent, QBoxLayout* boite) {
+    auto* b = new QPushButton(texte, parent);
+    b->setObjectName(QLatin1String(nom));
+    b->setAutoDefault(false);
+    if (boite) boite->addWidget(b);
+    return b;
 }

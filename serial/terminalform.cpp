@@ -1,8 +1,10 @@
 #include "serial/terminalform.h"
 
 #include "app/cp1252.h"
+#include "app/ecran.h"
 #include "instruments/appareil.h"
 #include "instruments/notation.h"
+#include "serial/envoimemo.h"
 #include "serial/lignesrecues.h"
 #include "serial/voiesserie.h"
 
@@ -14,16 +16,6 @@
 #include <QPushButton>
 #include <QShowEvent>
 #include <QWhatsThis>
-
-namespace {
-QPushButton* bouton(const QString& texte, const char* nom, QWidget* parent) {
-    auto* b = new QPushButton(texte, parent);
-    b->setObjectName(QLatin1String(nom));
-    // Enter belongs to the order box: no button takes it.
-    b->setAutoDefault(false);
-    return b;
-}
-} // namespace
 
 TTerminalForm::TTerminalForm(Tappareil& appareil, TVoiesSerie& voies, QWidget* parent)
     : QDialog(parent), appareil_(appareil), voies_(voies) {
@@ -51,10 +43,10 @@ TTerminalForm::TTerminalForm(Tappareil& appareil, TVoiesSerie& voies, QWidget* p
     pile->addLayout(ligneOrdre);
 
     auto* envois = new QHBoxLayout;
-    EnvoiBtn = bouton(QStringLiteral("Envoyer"), "EnvoiBtn", this);
-    EnvoiCRBtn = bouton(QStringLiteral("Envoyer + CR"), "EnvoiCRBtn", this);
-    EnvoiCRLFBtn = bouton(QStringLiteral("Envoyer + CR + LF"), "EnvoiCRLFBtn", this);
-    ClearBtn = bouton(QStringLiteral("&RàZ"), "ClearBtn", this);
+    EnvoiBtn = Bouton(QStringLiteral("Envoyer"), "EnvoiBtn", this);
+    EnvoiCRBtn = Bouton(QStringLiteral("Envoyer + CR"), "EnvoiCRBtn", this);
+    EnvoiCRLFBtn = Bouton(QStringLiteral("Envoyer + CR + LF"), "EnvoiCRLFBtn", this);
+    ClearBtn = Bouton(QStringLiteral("&RàZ"), "ClearBtn", this);
     for (QPushButton* b : {EnvoiBtn, EnvoiCRBtn, EnvoiCRLFBtn})
         envois->addWidget(b);
     envois->addStretch(1);
@@ -71,8 +63,8 @@ TTerminalForm::TTerminalForm(Tappareil& appareil, TVoiesSerie& voies, QWidget* p
     pile->addWidget(MemoAide, 2);
 
     auto* bas = new QHBoxLayout;
-    AideBtn = bouton(QStringLiteral("Aide"), "AideBtn", this);
-    CloseBtn = bouton(QStringLiteral("Fermer"), "CloseBtn", this);
+    AideBtn = Bouton(QStringLiteral("Aide"), "AideBtn", this);
+    CloseBtn = Bouton(QStringLiteral("Fermer"), "CloseBtn", this);
     bas->addStretch(1);
     bas->addWidget(AideBtn);
     bas->addWidget(CloseBtn);
@@ -121,17 +113,7 @@ void TTerminalForm::FormActivate() {
 
 void TTerminalForm::Envoie(const QByteArray& fin) {
     const QByteArray octets = versCp1252(OrdreEdit->text()) + fin;
-    TApdComPort* port = voieSerieLoc();
-    if (!port || !port->Open()) {
-        Memo1->appendPlainText(QStringLiteral("Envoi impossible : pas de voie série ouverte"));
-        return;
-    }
-    try {
-        port->PutString(octets);
-        Memo1->appendPlainText(QStringLiteral("Envoi de : ") + CodeEnTexte(octets));
-    } catch (const EAPDException& e) {
-        Memo1->appendPlainText(QStringLiteral("Erreur de la voie série : ") + e.texte());
-    }
+    EnvoieEtNote(voieSerieLoc(), octets, octets, Memo1);
 }
 
 void TTerminalForm::EnvoiClick() {

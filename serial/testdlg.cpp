@@ -29,11 +29,7 @@ TTestDlg::TTestDlg(QWidget* parent)
 
     auto* boutons = new QVBoxLayout;
     const auto bouton = [&](const QString& texte, const char* nom) {
-        auto* b = new QPushButton(texte, this);
-        b->setObjectName(QLatin1String(nom));
-        b->setAutoDefault(false);
-        boutons->addWidget(b);
-        return b;
+        return Bouton(texte, nom, this, boutons);
     };
     MesureBtn = bouton(QStringLiteral("Nouvelle mesure"), "MesureBtn");
     InitBtn = bouton(QStringLiteral("&Initialiser"), "InitBtn");

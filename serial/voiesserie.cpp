@@ -29,10 +29,6 @@ TVoiesSerie::TVoiesSerie(TTriggerAvailEvent gestionnaire, QObject* parent)
         port->setLogSize(64000);
         ports_[n - 1] = std::move(port);
     }
-    TimerWTW1.setInterval(2000);
-    TimerWTW2.setInterval(20);
-    connect(&TimerWTW1, &QTimer::timeout, this, &TVoiesSerie::TimerWTW1Timer);
-    connect(&TimerWTW2, &QTimer::timeout, this, &TVoiesSerie::TimerWTW2Timer);
 }
 
 TVoiesSerie::~TVoiesSerie() = default;
@@ -152,40 +148,4 @@ const std::array<QByteArray, 8>& TVoiesSerie::enregistrementWTW() {
         return l;
     }();
     return lignes;
-}
-
-quint8 TVoiesSerie::LitOctetWTW() {
-    if (ligneWTW < 0 || ligneWTW > 7) return 0;
-    const QByteArray& ligne = enregistrementWTW()[ligneWTW];
-    if (positionWTW < 1 || positionWTW > ligne.size()) return 0;
-    return quint8(ligne[positionWTW++ - 1]);
-}
-
-void TVoiesSerie::TimerWTW1Timer() {
-    ligneWTW = 0;
-    positionWTW = 1;
-    TimerWTW2.start();
-}
-
-void TVoiesSerie::TimerWTW2Timer() {
-    if (ligneWTW < 0 || ligneWTW > 7) {
-        TimerWTW2.stop();
-        ligneWTW = 0;
-        return;
-    }
-    const int L = int(enregistrementWTW()[ligneWTW].size());
-    const int debut = positionWTW;
-    const bool finDeLigne = debut + 7 >= L;
-    const int count = finDeLigne ? L - debut + 1 : 8;
-    if (count > 0 && gestionnaire_) gestionnaire_(nullptr, quint16(count));
-    // The position moves by what was due, whether or not the handler took every byte.
-    if (finDeLigne) {
-        positionWTW = 1;
-        if (++ligneWTW > 7) {
-            TimerWTW2.stop();
-            ligneWTW = 0;
-        }
-    } else {
-        positionWTW = debut + 8;
-    }
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "serial/apdcomport.h"
+#include "serial/rejeuwtw.h"
 
 #include <QByteArray>
 #include <QObject>
@@ -22,6 +23,8 @@ using TNumeroCom = std::array<qint32, 51>;
 // handler.
 class TVoiesSerie : public QObject {
     Q_OBJECT
+    TTriggerAvailEvent gestionnaire_;
+
 public:
     static constexpr int nbrePorts = 50;
 
@@ -56,19 +59,21 @@ public:
     [[nodiscard]] static const std::array<QByteArray, 8>& enregistrementWTW();
     // The next byte of the replay, for the data-available handler called with no port;
     // 0 once the line is exhausted.
-    [[nodiscard]] quint8 LitOctetWTW();
-    void TimerWTW1Timer();
-    void TimerWTW2Timer();
+    [[nodiscard]] quint8 LitOctetWTW() { return rejeuWTW.LitOctet(); }
+    void TimerWTW1Timer() { rejeuWTW.TimerWTW1Timer(); }
+    void TimerWTW2Timer() { rejeuWTW.TimerWTW2Timer(); }
 
     TNumeroCom NumeroCom;
     qint32 indexFichierTrace = 0;
     bool simulationWTW = false;
-    int ligneWTW = 0;
-    int positionWTW = 1;
-    QTimer TimerWTW1;
-    QTimer TimerWTW2;
+    // The acquisition's replay of the printout, to the main handler; its state under the
+    // names the acquisition uses.
+    TRejeuWTW rejeuWTW{gestionnaire_};
+    int& ligneWTW = rejeuWTW.ligneWTW;
+    int& positionWTW = rejeuWTW.positionWTW;
+    QTimer& TimerWTW1 = rejeuWTW.TimerWTW1;
+    QTimer& TimerWTW2 = rejeuWTW.TimerWTW2;
 
 private:
-    TTriggerAvailEvent gestionnaire_;
     std::array<std::unique_ptr<TApdComPort>, nbrePorts> ports_;
 };

@@ -83,11 +83,7 @@ TCfgAppDlg::TCfgAppDlg(TVoiesSerie& voies, std::function<bool()> traceActive,
 
     auto* boutons = new QHBoxLayout;
     const auto bouton = [&](const QString& texte, const char* nom) {
-        auto* b = new QPushButton(texte, this);
-        b->setObjectName(QLatin1String(nom));
-        b->setAutoDefault(false);
-        boutons->addWidget(b);
-        return b;
+        return Bouton(texte, nom, this, boutons);
     };
     PiloteBtn = bouton(QStringLiteral("&Pilotage"), "PiloteBtn");
     InitBtn = bouton(QStringLiteral("&Initialiser"), "InitBtn");

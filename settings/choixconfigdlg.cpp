@@ -1,6 +1,7 @@
 #include "settings/choixconfigdlg.h"
 
 #include "app/dialogues.h"
+#include "app/ecran.h"
 #include "instruments/listeappareil.h"
 #include "settings/choixcfgappdlg.h"
 #include "settings/configdlg.h"
@@ -42,11 +43,7 @@ TChoixConfigDlg::TChoixConfigDlg(TGestionAppareils gestion, QWidget* parent)
 
     auto* boutons = new QVBoxLayout;
     const auto bouton = [&](const QString& texte, const char* nom) {
-        auto* b = new QPushButton(texte, this);
-        b->setObjectName(QLatin1String(nom));
-        b->setAutoDefault(false);
-        boutons->addWidget(b);
-        return b;
+        return Bouton(texte, nom, this, boutons);
     };
     ModifBtn = bouton(QStringLiteral("&Voir / Modifier"), "ModifBtn");
     CreerBtn = bouton(QStringLiteral("Ajouter (manuel)"), "CreerBtn");

@@ -7,6 +7,7 @@
 #include "instruments/appareil.h"
 #include "instruments/listeappareil.h"
 #include "instruments/notation.h"
+#include "serial/envoimemo.h"
 #include "serial/lignesrecues.h"
 #include "serial/setrs232rg.h"
 #include "serial/testdlg.h"
@@ -106,12 +107,6 @@ QSpinBox* spin(QGridLayout* grille, int ligne, int colonne, const QString& titre
     return s;
 }
 
-QPushButton* bouton(const QString& texte, const char* nom, QWidget* parent) {
-    auto* b = new QPushButton(texte, parent);
-    b->setObjectName(QLatin1String(nom));
-    b->setAutoDefault(false);
-    return b;
-}
 } // namespace
 
 TConfigDlg::TConfigDlg(TVoiesSerie& voies, std::function<void(int)> aide, QWidget* parent)
@@ -129,12 +124,12 @@ TConfigDlg::TConfigDlg(TVoiesSerie& voies, std::function<void(int)> aide, QWidge
     CreePilotage();
 
     auto* panneau = new QVBoxLayout;
-    OKBtn = bouton(QStringLiteral("&OK"), "OKBtn", this);
+    OKBtn = Bouton(QStringLiteral("&OK"), "OKBtn", this);
     OKBtn->setDefault(true);
-    CancelBtn = bouton(QStringLiteral("Abandon"), "CancelBtn", this);
-    HelpBtn = bouton(QStringLiteral("Aide"), "HelpBtn", this);
-    TestBtn = bouton(QStringLiteral("&Test"), "TestBtn", this);
-    ClearBtn = bouton(QStringLiteral("&RàZ"), "ClearBtn", this);
+    CancelBtn = Bouton(QStringLiteral("Abandon"), "CancelBtn", this);
+    HelpBtn = Bouton(QStringLiteral("Aide"), "HelpBtn", this);
+    TestBtn = Bouton(QStringLiteral("&Test"), "TestBtn", this);
+    ClearBtn = Bouton(QStringLiteral("&RàZ"), "ClearBtn", this);
     for (QPushButton* b : {OKBtn, CancelBtn, HelpBtn, TestBtn})
         panneau->addWidget(b);
     panneau->addStretch(1);
@@ -374,9 +369,9 @@ void TConfigDlg::CreePilotage() {
     ligne->addWidget(OrdreEdit, 1);
     pile->addLayout(ligne);
     auto* envois = new QHBoxLayout;
-    EnvoiBtn = bouton(QStringLiteral("Envoyer"), "EnvoiBtn", page);
-    EnvoiCRBtn = bouton(QStringLiteral("Envoyer + CR"), "EnvoiCRBtn", page);
-    EnvoiCRLFBtn = bouton(QStringLiteral("Envoyer + CR + LF"), "EnvoiCRLFBtn", page);
+    EnvoiBtn = Bouton(QStringLiteral("Envoyer"), "EnvoiBtn", page);
+    EnvoiCRBtn = Bouton(QStringLiteral("Envoyer + CR"), "EnvoiCRBtn", page);
+    EnvoiCRLFBtn = Bouton(QStringLiteral("Envoyer + CR + LF"), "EnvoiCRLFBtn", page);
     for (QPushButton* b : {EnvoiBtn, EnvoiCRBtn, EnvoiCRLFBtn})
         envois->addWidget(b);
     envois->addStretch(1);
@@ -688,17 +683,7 @@ void TConfigDlg::NotebookChange(int page) {
 
 void TConfigDlg::Envoie(const QByteArray& fin) {
     const QByteArray ordre = versCp1252(OrdreEdit->text());
-    TApdComPort* port = emprunt_.port();
-    if (!port || !port->Open()) {
-        Memo1->appendPlainText(QStringLiteral("Envoi impossible : pas de voie série ouverte"));
-        return;
-    }
-    try {
-        port->PutString(ordre + fin);
-        Memo1->appendPlainText(QStringLiteral("Envoi de : ") + CodeEnTexte(ordre));
-    } catch (const EAPDException& e) {
-        Memo1->appendPlainText(QStringLiteral("Erreur de la voie série : ") + e.texte());
-    }
+    EnvoieEtNote(emprunt_.port(), ordre + fin, ordre, Memo1);
 }
 
 void TConfigDlg::EnvoiClick() {
