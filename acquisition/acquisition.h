@@ -235,7 +235,6 @@ private:
     void PosteQuestion(int v);
     void ConfirmeValeur(int v, double V);
     void FinAcquisition();
-    void EtapeTemps();
     [[nodiscard]] bool ValeursToutesLues() const;
     [[nodiscard]] double valeurEchantillon(int v) const;
     void RangeValeursVoies(int n);
@@ -245,7 +244,6 @@ private:
     void ChangeProbleme(const QString& texte);
     void ChangeDureeAffichee(const QString& texte);
     void AppliqueConfigEnAttente();
-    bool LitConfigMaintenant(const QString& NomFichier);
     [[nodiscard]] QString SignatureVoies() const;
 
     // A set-up or a reset makes every request, answer wait and question of the previous one
