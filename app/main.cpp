@@ -2,6 +2,7 @@
 #include "app/enregistreur.h"
 #include "app/filtreclavier.h"
 #include "app/instanceunique.h"
+#include "app/mesuredemarrage.h"
 #include "app/signaux.h"
 #include "app/sons.h"
 #include "app/utilitaires.h"
@@ -32,7 +33,7 @@ void nommeApplication() {
 } // namespace
 
 int main(int argc, char* argv[]) {
-    const QStringList arguments = argumentsDe(argc, argv);
+    QStringList arguments = argumentsDe(argc, argv);
     const QString premier = arguments.value(0);
 
     // The command-line uses need no window, and never hand over to a running copy.
@@ -59,8 +60,19 @@ int main(int argc, char* argv[]) {
         return Enregistre(arguments, journal);
     }
 
+    // "--acquiert CONFIG.tm2": the window, that set-up, and the acquisition started.
+    const bool acquiert = premier == QLatin1String("--acquiert");
+    if (acquiert) {
+        if (arguments.size() != 2) {
+            QTextStream(stderr) << TexteAideLigneCommande();
+            return 2;
+        }
+        arguments.removeFirst();
+    }
+
     QApplication application(argc, argv);
     nommeApplication();
+    MesureDemarrage mesure;
     // The desktop entry and the icon of the installed program.
     QGuiApplication::setDesktopFileName(QStringLiteral("telmira"));
     QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("telmira")));
@@ -103,11 +115,17 @@ int main(int argc, char* argv[]) {
     // A signal asks the window to close; it may still keep the program when samples are unsaved.
     TSignauxArret signaux;
     QObject::connect(&signaux, &TSignauxArret::arretDemande, &fenetre, &QWidget::close);
+    mesure.observe(fenetre);
     fenetre.show();
     // A tm2 file named on the command line is loaded once the window is up.
     if (!arguments.isEmpty()) {
         const QString argument = arguments.first();
-        QTimer::singleShot(0, &fenetre, [&fenetre, argument] { fenetre.ChargeArgument(argument); });
+        QTimer::singleShot(0, &fenetre, [&fenetre, argument, acquiert] {
+            if (acquiert)
+                fenetre.ChargeEtAcquiert(argument);
+            else
+                fenetre.ChargeArgument(argument);
+        });
     }
     return application.exec();
 }

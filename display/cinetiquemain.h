@@ -74,6 +74,9 @@ public:
     // Loads an argument of the command line or of a second start when it names a tm2 file; it
     // waits until no dialog is open.
     void ChargeArgument(const QString& argument);
+    // "--acquiert": loads the set-up, waits for the channels' first readings (10 s at most), as
+    // a user does, then presses "Acquérir".
+    void ChargeEtAcquiert(const QString& argument);
     // A second start handed this argument over; a tm2 file it names is loaded.
     void ArgumentRecu(const QString& argument);
     // The user's close was accepted: nothing handed over afterwards opens the window again.

@@ -4,6 +4,7 @@
 #include "app/dialogues.h"
 #include "app/utilitaires.h"
 #include "exchange/pagedlg.h"
+#include "instruments/appareil.h"
 #include "settings/choixappdlg.h"
 
 #include <QAbstractItemView>
@@ -11,6 +12,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
+#include <QDeadlineTimer>
 #include <QFileInfo>
 #include <QGroupBox>
 #include <QLabel>
@@ -21,6 +23,7 @@
 #include <QSpinBox>
 #include <QSplitter>
 #include <QTableWidget>
+#include <QTimer>
 #include <QToolButton>
 
 namespace {
@@ -223,6 +226,21 @@ void TCinetiqueMain::SauveconfigItemClick() {
 void TCinetiqueMain::ChargeArgument(const QString& argument) {
     if (!argument.endsWith(QLatin1String(".tm2"), Qt::CaseInsensitive)) return;
     acq_->DemandeConfig(argument);
+}
+
+void TCinetiqueMain::ChargeEtAcquiert(const QString& argument) {
+    ChargeArgument(argument);
+    auto* attente = new QTimer(this);
+    QDeadlineTimer borne(10000);
+    connect(attente, &QTimer::timeout, this, [this, attente, borne] {
+        bool lues = true;
+        for (int v = 0; v < graphe.NbreVoies; ++v)
+            if (!acq_->AppareilAcq[v] || estNaN(acq_->AppareilAcq[v]->ValeurCourante)) lues = false;
+        if (!lues && !borne.hasExpired()) return;
+        attente->deleteLater();
+        if (acq_->commandes().Acquerir) EnregistreBtnClick();
+    });
+    attente->start(50);
 }
 
 TChoixAppDlg* TCinetiqueMain::ChoixAppDlg() {
