@@ -5,8 +5,8 @@
 
 #include <QDir>
 #include <QLocale>
-#include <QRegularExpression>
 #include <QStandardPaths>
+#include <QVarLengthArray>
 #include <cstdio>
 #include <stdexcept>
 
@@ -20,29 +20,45 @@ QByteArray TexteEntier(qint32 n) {
 }
 
 double LitNombre(const QString& texte) {
+    // Every answer and every file value comes through here: a plain scan, no allocation.
+    // Accepted, blanks around: [+-] digits [mark digits] | [+-] mark digits, then an optional
+    // exponent [eE][+-]digits. The mark is the locale's separator, or the first occurrence of
+    // the other one ("2,5" and "2.5" both read 2.5 in either locale).
     const QChar sep = separateurDecimal();
-    QString t = texte;
-    if (sep == QLatin1Char('.')) {
-        const qsizetype i = t.indexOf(QLatin1Char(','));
-        if (i >= 0) t[i] = QLatin1Char('.');
-    } else {
-        const qsizetype i = t.indexOf(QLatin1Char('.'));
-        if (i >= 0) t[i] = sep;
+    const QChar autre = sep == QLatin1Char('.') ? QLatin1Char(',') : QLatin1Char('.');
+    const qsizetype premierAutre = texte.indexOf(autre);
+    qsizetype i = 0;
+    qsizetype fin = texte.size();
+    while (i < fin && texte.at(i).isSpace())
+        ++i;
+    while (fin > i && texte.at(fin - 1).isSpace())
+        --fin;
+    QVarLengthArray<char, 64> c;
+    const auto chiffres = [&] {
+        const qsizetype debut = i;
+        while (i < fin && texte.at(i).unicode() >= '0' && texte.at(i).unicode() <= '9')
+            c.append(char(texte.at(i++).unicode()));
+        return i - debut;
+    };
+    if (i < fin && (texte.at(i) == QLatin1Char('+') || texte.at(i) == QLatin1Char('-')))
+        c.append(char(texte.at(i++).unicode()));
+    qsizetype n = chiffres();
+    if (i < fin && (texte.at(i) == sep || i == premierAutre)) {
+        c.append('.');
+        ++i;
+        n += chiffres();
     }
-    // The locale's conversion: blanks around, one decimal mark, an optional exponent.
-    t = t.trimmed();
-    // Compiled once per separator: every answer and every file value comes through here.
-    thread_local QChar sepForme;
-    thread_local QRegularExpression forme;
-    if (forme.pattern().isEmpty() || sepForme != sep) {
-        const QString s = QRegularExpression::escape(QString(sep));
-        forme.setPattern(QStringLiteral("^[+-]?(\\d+(%1\\d*)?|%1\\d+)([eE][+-]?\\d+)?$").arg(s));
-        sepForme = sep;
+    if (n == 0) return NaN;
+    if (i < fin && (texte.at(i) == QLatin1Char('e') || texte.at(i) == QLatin1Char('E'))) {
+        c.append('e');
+        ++i;
+        if (i < fin && (texte.at(i) == QLatin1Char('+') || texte.at(i) == QLatin1Char('-')))
+            c.append(char(texte.at(i++).unicode()));
+        if (chiffres() == 0) return NaN;
     }
-    if (!forme.match(t).hasMatch()) return NaN;
-    t.replace(sep, QLatin1Char('.'));
+    if (i != fin) return NaN;
     bool ok = false;
-    const double x = t.toLatin1().toDouble(&ok);
+    const double x = QByteArray::fromRawData(c.constData(), c.size()).toDouble(&ok);
     return ok ? x : NaN;
 }
 

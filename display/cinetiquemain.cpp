@@ -24,8 +24,10 @@
 #include <QSplitter>
 #include <QStatusTipEvent>
 #include <QTableWidget>
+#include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
+#include <algorithm>
 
 namespace {
 void couleur(QWidget* w, const QColor& c) {
@@ -171,6 +173,7 @@ void TCinetiqueMain::MiseEnPlace() {
         couleur(cadre, CouleurVoie(v));
         cadre->setTitle(A->NomAppareil);
         labels[v]->clear();
+        valeursEnAttente_[std::size_t(v)] = false;
     }
     StatusClavier->setText(acq_->ModeAcq == maClavier
                                ? QStringLiteral("Pour enregistrer la valeur entrée au clavier, "
@@ -190,8 +193,44 @@ void TCinetiqueMain::MiseEnPlace() {
 }
 
 void TCinetiqueMain::AfficheValeur(int v) {
-    const Tappareil* A = acq_->AppareilAcq[v];
-    if (A && labels[v]) labels[v]->setText(A->NomValeurUniteCourante());
+    if (v < 0 || v >= Tgraphe::MaxVoies) return;
+    valeursEnAttente_[std::size_t(v)] = true;
+    PrevoitAffichage();
+}
+
+void TCinetiqueMain::PrevoitAffichage() {
+    if (!cadenceAffichage_) {
+        cadenceAffichage_ = new QTimer(this);
+        cadenceAffichage_->setSingleShot(true);
+        cadenceAffichage_->setInterval(cadenceAffichageMs);
+        connect(cadenceAffichage_, &QTimer::timeout, this, [this] {
+            const bool attente =
+                curseursEnAttente_ || std::find(valeursEnAttente_.begin(), valeursEnAttente_.end(),
+                                                true) != valeursEnAttente_.end();
+            if (!attente) return;
+            AfficheEnAttente();
+            cadenceAffichage_->start();
+        });
+    }
+    if (cadenceAffichage_->isActive()) return;
+    AfficheEnAttente();
+    cadenceAffichage_->start();
+}
+
+void TCinetiqueMain::AfficheEnAttente() {
+    for (int v = 0; v < Tgraphe::MaxVoies; ++v) {
+        if (!std::exchange(valeursEnAttente_[std::size_t(v)], false)) continue;
+        const Tappareil* A = v < graphe.NbreVoies ? acq_->AppareilAcq[v] : nullptr;
+        if (A && labels[v]) labels[v]->setText(A->NomValeurUniteCourante());
+    }
+    if (std::exchange(curseursEnAttente_, false)) {
+        graphe.TraceCurseurs();
+        graphe.mondeX.PosCurseur = graphe.mondeX.PosWindow(acq_->AbscisseCurseur());
+        for (int v = 0; v < graphe.NbreVoies; ++v)
+            if (const Tappareil* A = acq_->AppareilAcq[v])
+                graphe.mondeY[v].PosCurseur = graphe.mondeY[v].PosWindow(A->ValeurCourante);
+        graphe.TraceCurseurs();
+    }
 }
 
 void TCinetiqueMain::AfficheStabilite(int v, bool stable) {
@@ -199,8 +238,9 @@ void TCinetiqueMain::AfficheStabilite(int v, bool stable) {
     if (!b || b->isHidden()) return;
     b->setCheckable(true);
     b->setChecked(stable);
-    b->setToolTip(stable ? QStringLiteral("Données stables")
-                         : QStringLiteral("Données non stables"));
+    const QString bulle =
+        stable ? QStringLiteral("Données stables") : QStringLiteral("Données non stables");
+    if (b->toolTip() != bulle) b->setToolTip(bulle);
 }
 
 void TCinetiqueMain::AfficheEchantillon(int i) {
@@ -282,10 +322,6 @@ void TCinetiqueMain::DefileGrille(int ligne) {
 }
 
 void TCinetiqueMain::PlaceCurseurs() {
-    graphe.TraceCurseurs();
-    graphe.mondeX.PosCurseur = graphe.mondeX.PosWindow(acq_->AbscisseCurseur());
-    for (int v = 0; v < graphe.NbreVoies; ++v)
-        if (const Tappareil* A = acq_->AppareilAcq[v])
-            graphe.mondeY[v].PosCurseur = graphe.mondeY[v].PosWindow(A->ValeurCourante);
-    graphe.TraceCurseurs();
+    curseursEnAttente_ = true;
+    PrevoitAffichage();
 }

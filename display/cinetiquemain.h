@@ -214,6 +214,10 @@ private:
     void AfficheModeAcq();
     void MiseEnPlace();
     void AfficheValeur(int v);
+    // Readings may come faster than anybody reads them: the values and the cursor crosses are
+    // shown at once, then at most every cadenceAffichageMs while they keep changing.
+    void PrevoitAffichage();
+    void AfficheEnAttente();
     void AfficheStabilite(int v, bool stable);
     void AfficheEchantillon(int i);
     void AfficheDepuis(int i);
@@ -226,6 +230,10 @@ private:
     void ValideSaisies();
 
     TReglagesBalayage reglagesBalayage_;
+    static constexpr int cadenceAffichageMs = 40;
+    class QTimer* cadenceAffichage_ = nullptr;
+    std::array<bool, Tgraphe::MaxVoies> valeursEnAttente_{};
+    bool curseursEnAttente_ = false;
     bool fermee_ = false;
     // The user's own share of the width, read from the settings, is kept by every set-up.
     bool separateurRestaure_ = false;

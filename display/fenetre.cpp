@@ -2,6 +2,8 @@
 
 #include "app/utilitaires.h"
 #include "display/icones.h"
+#include "display/oscillo.h"
+#include "display/valeurvoie.h"
 
 #include <QBoxLayout>
 #include <QCoreApplication>
@@ -225,7 +227,7 @@ void TCinetiqueMain::CreePanelVoies() {
         cadre->setFixedHeight(60);
         cadre->setCursor(Qt::PointingHandCursor);
         poseAide(cadre, QStringLiteral("|cliquer pour modifier la grandeur à mesurer"));
-        auto* valeur = new QLabel(cadre);
+        auto* valeur = new TValeurVoie(cadre);
         valeur->setFont(QFont(QStringLiteral("Courier New"), -1));
         valeur->move(8, 24);
         auto* stable = new QToolButton(cadre);
@@ -282,7 +284,7 @@ void TCinetiqueMain::AfficheModeAcq() {
 }
 
 void TCinetiqueMain::RedessineOscillo() {
-    if (Oscillo) Oscillo->repaint();
+    if (Oscillo) static_cast<TOscillo*>(Oscillo)->redessine();
 }
 
 void TCinetiqueMain::ShowHint(const QString& hint) {

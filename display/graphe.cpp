@@ -107,7 +107,7 @@ QColor CouleurVoie(int v) {
     return v >= 0 && v < Tgraphe::MaxVoies ? QColor(couleurs[std::size_t(v)]) : QColor(Qt::black);
 }
 
-template <class F> void Tgraphe::dessine(F&& dessin) {
+template <class F> void Tgraphe::dessine(F&& dessin, const QRect& zone) {
     if (peintre_) {
         dessin();
         return;
@@ -120,7 +120,7 @@ template <class F> void Tgraphe::dessine(F&& dessin) {
         dessin();
         peintre_ = nullptr;
     }
-    if (surfaceModifiee) surfaceModifiee();
+    if (surfaceModifiee) surfaceModifiee(zone);
 }
 
 void Tgraphe::crayon(const QColor& couleur, Qt::PenStyle style, int largeur) {
@@ -337,20 +337,25 @@ void Tgraphe::TraceCourbe(int v) {
 
 void Tgraphe::TracePoint(int v, int i) {
     if (v < 0 || v >= MaxVoies || i < 0 || i >= int(mondeX.valeur.size())) return;
-    dessine([&] {
-        const QColor c = CouleurVoie(v);
-        peintre_->setBrush(c);
-        crayon(c);
-        const auto k = std::size_t(i);
-        int xi = -1, yi = -1;
-        WindowXY(mondeX.valeur[k], mondeY[v].valeur[k], v, xi, yi);
-        carre(xi, yi);
-        if (avecLigne && i > 0) {
-            int xp = -1, yp = -1;
-            WindowXY(mondeX.valeur[k - 1], mondeY[v].valeur[k - 1], v, xp, yp);
-            peintre_->drawLine(xi, yi, xp, yp);
-        }
-    });
+    const auto k = std::size_t(i);
+    int xi = -1, yi = -1;
+    WindowXY(mondeX.valeur[k], mondeY[v].valeur[k], v, xi, yi);
+    int xp = -1, yp = -1;
+    const bool joint = avecLigne && i > 0;
+    if (joint) WindowXY(mondeX.valeur[k - 1], mondeY[v].valeur[k - 1], v, xp, yp);
+    // The square and the segment, with a pixel to spare for the pen.
+    QRect zone = QRect(QPoint(xi, yi), QPoint(xi, yi))
+                     .adjusted(-dimPoint - 1, -dimPoint - 1, dimPoint + 1, dimPoint + 1);
+    if (joint) zone |= QRect(QPoint(xi, yi), QPoint(xp, yp)).normalized().adjusted(-1, -1, 1, 1);
+    dessine(
+        [&] {
+            const QColor c = CouleurVoie(v);
+            peintre_->setBrush(c);
+            crayon(c);
+            carre(xi, yi);
+            if (joint) peintre_->drawLine(xi, yi, xp, yp);
+        },
+        zone);
 }
 
 void Tgraphe::TraceRepere(const Trepere& repere) {
@@ -369,26 +374,32 @@ void Tgraphe::AjouteRepere(const QString& texte, double valeur) {
 
 void Tgraphe::TraceCurseurs() {
     if (mondeX.PosCurseur < 0) return;
-    dessine([this] {
-        // Not-xor: drawing the same crosses twice gives the picture back.
-        peintre_->setCompositionMode(QPainter::RasterOp_NotSourceXorDestination);
-        const int X = mondeX.PosCurseur;
-        for (int i = 0; i < std::min(NbreVoies, MaxVoies); ++i) {
-            if (i == voieMaitre && AbscisseMaitre == amVoie0) continue;
-            const int Y = mondeY[i].PosCurseur;
-            if (Y < 0) continue;
-            crayon(CouleurVoie(i), Qt::SolidLine, 3);
-            // One path for both strokes, so that their crossing is inverted once.
-            QPainterPath croix;
-            croix.moveTo(X, Y - 8);
-            croix.lineTo(X, Y + 8);
-            croix.moveTo(X - 8, Y);
-            croix.lineTo(X + 8, Y);
-            peintre_->drawPath(croix);
-        }
-        crayon(Qt::black);
-        peintre_->setCompositionMode(QPainter::CompositionMode_SourceOver);
-    });
+    const int X = mondeX.PosCurseur;
+    QRect zone;
+    for (int i = 0; i < std::min(NbreVoies, MaxVoies); ++i)
+        if (mondeY[i].PosCurseur >= 0) zone |= QRect(X - 10, mondeY[i].PosCurseur - 10, 21, 21);
+    if (zone.isEmpty()) return;
+    dessine(
+        [this, X] {
+            // Not-xor: drawing the same crosses twice gives the picture back.
+            peintre_->setCompositionMode(QPainter::RasterOp_NotSourceXorDestination);
+            for (int i = 0; i < std::min(NbreVoies, MaxVoies); ++i) {
+                if (i == voieMaitre && AbscisseMaitre == amVoie0) continue;
+                const int Y = mondeY[i].PosCurseur;
+                if (Y < 0) continue;
+                crayon(CouleurVoie(i), Qt::SolidLine, 3);
+                // One path for both strokes, so that their crossing is inverted once.
+                QPainterPath croix;
+                croix.moveTo(X, Y - 8);
+                croix.lineTo(X, Y + 8);
+                croix.moveTo(X - 8, Y);
+                croix.lineTo(X + 8, Y);
+                peintre_->drawPath(croix);
+            }
+            crayon(Qt::black);
+            peintre_->setCompositionMode(QPainter::CompositionMode_SourceOver);
+        },
+        zone);
 }
 
 bool Tgraphe::isAxeX(int x, int y) const {

@@ -70,8 +70,9 @@ public:
     qint32 xCurseur = 0;
     qint32 yCurseur = 0;
     bool loupeAuto = false;
-    // Called after a drawing made between two paints, so that the window shows it.
-    std::function<void()> surfaceModifiee;
+    // Called after a drawing made between two paints, so that the window shows it; the
+    // rectangle holds what changed (empty: anything may have).
+    std::function<void(const QRect&)> surfaceModifiee;
 
     void CalculMonde();
     // Pixels of a value pair; -1 for a NaN value, both -1 when the mapping fails.
@@ -105,8 +106,9 @@ private:
 
     enum Ancre { ancreGauche, ancreCentre, ancreDroite };
 
-    // Runs a drawing on the open painter, or on a painter of its own opened on Canvas.
-    template <class F> void dessine(F&& dessin);
+    // Runs a drawing on the open painter, or on a painter of its own opened on Canvas; `zone`
+    // bounds what it draws (empty: anywhere).
+    template <class F> void dessine(F&& dessin, const QRect& zone = QRect());
     void ecrit(int x, int y, const QString& texte);
     void crayon(const QColor& couleur, Qt::PenStyle style = Qt::SolidLine, int largeur = 1);
     void carre(int xi, int yi);

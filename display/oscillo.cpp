@@ -108,17 +108,34 @@ void TOscillo::prepareImage() {
     image.fill(Qt::white);
 }
 
-void TOscillo::montreImage() {
+void TOscillo::montreImage(const QRect& zone) {
     if (!isVisible()) return;
-    montreSeul_ = true;
+    if (zone.isEmpty())
+        update();
+    else
+        update(zone);
+}
+
+void TOscillo::redessine() {
+    perimee_ = true;
     repaint();
-    montreSeul_ = false;
+}
+
+void TOscillo::changeEvent(QEvent* event) {
+    QWidget::changeEvent(event);
+    if (event->type() == QEvent::PaletteChange || event->type() == QEvent::FontChange ||
+        event->type() == QEvent::StyleChange)
+        perimee_ = true;
 }
 
 void TOscillo::paintEvent(QPaintEvent* event) {
     const qreal ratio = devicePixelRatioF();
-    const bool aJour = image.size() == QSize(qRound(width() * ratio), qRound(height() * ratio));
-    if (!montreSeul_ || !aJour) fenetre_->OscilloPaint();
+    const bool aJour = image.size() == QSize(qRound(width() * ratio), qRound(height() * ratio)) &&
+                       image.devicePixelRatio() == ratio;
+    if (perimee_ || !aJour) {
+        perimee_ = false;
+        fenetre_->OscilloPaint();
+    }
     QPainter p(this);
     p.drawImage(event->rect(), image,
                 QRectF(event->rect().topLeft() * ratio, QSizeF(event->rect().size()) * ratio));
@@ -177,7 +194,7 @@ QWidget* TCinetiqueMain::CreeOscillo(QWidget* parent) {
     auto* oscillo = new TOscillo(this, parent);
     graphe.Canvas = &oscillo->image;
     graphe.Police = oscillo->font();
-    graphe.surfaceModifiee = [oscillo] { oscillo->montreImage(); };
+    graphe.surfaceModifiee = [oscillo](const QRect& zone) { oscillo->montreImage(zone); };
     XUpDown = new TUpDown(Qt::Horizontal, oscillo);
     XUpDown->setObjectName(QStringLiteral("XUpDown"));
     YUpDown = new TUpDown(Qt::Vertical, oscillo);
@@ -267,7 +284,7 @@ void TCinetiqueMain::OscilloMouseUp(int X, int Y) {
 }
 
 void TCinetiqueMain::OscilloClick() {
-    Oscillo->update();
+    RedessineOscillo();
 }
 
 namespace {

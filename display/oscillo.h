@@ -7,8 +7,9 @@ class QToolButton;
 class TCinetiqueMain;
 
 // The plot area. Its pixels live in a backing image that the plot also draws on between
-// paints (a new sample, the cursor crosses, a marker); a paint asked by the toolkit or by the
-// program redraws everything from the store, a paint after such a drawing only shows it.
+// paints (a new sample, the cursor crosses, a marker), and a paint only shows the part that
+// changed; the image is drawn again from the store when the program asks (a new set-up, a
+// zoom, new options) or when the widget's size or look changes.
 class TOscillo : public QWidget {
     Q_OBJECT
 
@@ -18,8 +19,10 @@ public:
     QImage image;
     // Gives the image the widget's size in device pixels; the old pixels are dropped.
     void prepareImage();
-    // Shows the image as it is now, at once.
-    void montreImage();
+    // Shows the changed part of the image (all of it when `zone` is empty) at the next paint.
+    void montreImage(const QRect& zone);
+    // Draws everything again from the store, at once.
+    void redessine();
 
 protected:
     void paintEvent(QPaintEvent* event) override;
@@ -29,8 +32,11 @@ protected:
     void mouseReleaseEvent(QMouseEvent* event) override;
 
 private:
+    void changeEvent(QEvent* event) override;
+
     TCinetiqueMain* fenetre_;
-    bool montreSeul_ = false;
+    // The image no longer matches the store or the look: the next paint draws it again.
+    bool perimee_ = true;
 };
 
 // Two arrow buttons of a zoom: `changingEx(true)` for up (right on a horizontal one).

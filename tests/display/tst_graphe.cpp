@@ -33,7 +33,7 @@ struct Surface {
         g->Police = QFont(QStringLiteral("Arial"));
         g->Police.setPixelSize(pixelsPolice);
         g->LimiteFenetre = QRect(0, 0, largeur, hauteur);
-        g->surfaceModifiee = [this] { ++modifications; };
+        g->surfaceModifiee = [this](const QRect&) { ++modifications; };
         g->mondeX.SetMinMax(0, 10);
         for (Tmonde& m : g->mondeY)
             m.SetMinMax(0, 10);

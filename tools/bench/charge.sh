@@ -36,7 +36,7 @@ pids=()
 arrete() {
     for p in "${pids[@]}"; do kill -KILL "$p" 2>/dev/null || true; done
     for p in "${pids[@]}"; do wait "$p" 2>/dev/null || true; done
-    rm -rf "$dossier"
+    [ -n "${CHARGE_GARDE:-}" ] && echo "charge : dossier gardé $dossier" >&2 || rm -rf "$dossier"
 }
 trap arrete EXIT
 trap 'exit 130' INT TERM
@@ -67,6 +67,16 @@ for i in "${!appareils[@]}"; do
     config+="Nom$i=$nom"$'\r\n'"COM$i=$((i + 1))"$'\r\n'
     export "TELMIRA_COM$((i + 1))=$dossier/com$((i + 1))"
 done
+# Each instrument's description from the catalogue, with a 100 ms delay: the nine delays then
+# allow a 1 s time step, as a teacher sets it in the instrument settings.
+for i in "${!appareils[@]}"; do
+    nom="${appareils[$i]%%|*}"
+    config+=$'\r\n'"$(awk -v s="[$nom]" '
+        { l = $0; sub(/\r$/, "", l) }
+        l ~ /^\[/ { dedans = (l == s) }
+        dedans { if (l ~ /^Delai=/) l = "Delai=100"; printf "%s\r\n", l }' \
+        "$racine/instruments/catalogue/catalogue.ini")"
+done
 printf '%s' "$config" >"$dossier/charge.tm2"
 
 "$build/tools/simulateur/simulateur" "${args[@]}" >"$dossier/simulateur.txt" 2>"$dossier/simulateur.err" &
@@ -89,7 +99,7 @@ export HOME="$dossier/maison" XDG_CONFIG_HOME="$dossier/maison/.config"
 export XDG_DATA_HOME="$dossier/maison/.local/share" XDG_STATE_HOME="$dossier/maison/.local/state"
 export XDG_RUNTIME_DIR="$dossier/maison/run"
 mkdir -p "$XDG_RUNTIME_DIR" && chmod 700 "$XDG_RUNTIME_DIR"
-affichage="$DISPLAY"
+affichage="${DISPLAY:-}"
 if [ -z "${DISPLAY:-}" ]; then
     if command -v Xvfb >/dev/null; then
         for n in $(seq 90 120); do
@@ -150,7 +160,8 @@ done
 table="$dossier/programme/telmira.txt"
 attendus=$((duree / deltat + 1))
 for _ in $(seq 100); do
-    lignes=$(($(wc -l <"$table" 2>/dev/null || echo 3) - 3))
+    lignes=0
+    [ -f "$table" ] && lignes=$(($(wc -l <"$table") - 3))
     [ "$lignes" -ge "$attendus" ] && break
     sleep 0.2
 done
