@@ -8,10 +8,19 @@ class HorlogeSysteme : public Horloge {
 public:
     HorlogeSysteme() { depart_.start(); }
     [[nodiscard]] double maintenant() const override {
-        // Days since 1899-12-30, the origin of the program's stored dates.
-        static const QDate origine(1899, 12, 30);
-        const QDateTime t = QDateTime::currentDateTime();
-        return double(origine.daysTo(t.date())) + t.time().msecsSinceStartOfDay() / 86400000.0;
+        // Days since 1899-12-30, the origin of the program's stored dates (1970-01-01 is day
+        // 25569), in local time. The offset from UTC is looked up once a minute: the time zone
+        // lookup costs more than the rest, and offsets change on the hour.
+        const qint64 utc = QDateTime::currentMSecsSinceEpoch();
+        const qint64 minute = utc / 60000;
+        if (minute != minuteDecalage_) {
+            decalageMs_ = qint64(QDateTime::fromMSecsSinceEpoch(utc).offsetFromUtc()) * 1000;
+            minuteDecalage_ = minute;
+        }
+        const qint64 local = utc + decalageMs_;
+        constexpr qint64 jourMs = 86400000;
+        const qint64 jours = local / jourMs - (local % jourMs < 0 ? 1 : 0);
+        return double(25569 + jours) + double(local - jours * jourMs) / double(jourMs);
     }
     [[nodiscard]] quint32 millisecondes() const override {
         return quint32(depart_.elapsed() + base_);
@@ -19,6 +28,8 @@ public:
 
 private:
     QElapsedTimer depart_;
+    mutable qint64 minuteDecalage_ = -1;
+    mutable qint64 decalageMs_ = 0;
     // Starting from the system's monotonic count keeps the wrap-around realistic.
     qint64 base_ = QDateTime::currentMSecsSinceEpoch() & 0xFFFFFFFF;
 };

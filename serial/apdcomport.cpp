@@ -55,8 +55,7 @@ QSerialPort::FlowControl versFlux(THWFlowOptionSet hw, TSWFlowOptions sw) {
     return QSerialPort::NoFlowControl;
 }
 
-QString horodatage() {
-    const double jour = horloge().maintenant();
+QString horodatage(double jour) {
     const double fraction = jour - std::floor(jour);
     // Rounded: a day fraction seldom holds a whole millisecond exactly.
     return QTime::fromMSecsSinceStartOfDay(int(std::llround(fraction * 86400000.0) % 86400000))
@@ -426,6 +425,7 @@ void TApdComPort::demarreEnregistrements() {
     if (Logging_ == tlOn && !logActive_) {
         logActive_ = true;
         log_.clear();
+        tailleLog_ = 0;
     }
 }
 
@@ -460,6 +460,7 @@ void TApdComPort::setLogging(TTraceLogState etat) {
         Logging_ = tlOff;
         logActive_ = false;
         log_.clear();
+        tailleLog_ = 0;
     }
 }
 
@@ -478,8 +479,19 @@ void TApdComPort::setTraceSize(quint32 taille) {
 
 void TApdComPort::setLogSize(quint32 taille) {
     LogSize_ = taille;
-    while (log_.size() > LogSize_)
+    limiteLog();
+}
+
+// A line as written out: its time, a blank, its text, CR LF.
+static qsizetype tailleLigneLog(const QString& texte) {
+    return 12 + 1 + texte.size() + 2;
+}
+
+void TApdComPort::limiteLog() {
+    while (!log_.empty() && (log_.size() > LogSize_ || tailleLog_ > octetsMaxLog)) {
+        tailleLog_ -= tailleLigneLog(log_.front().texte);
         log_.pop_front();
+    }
 }
 
 // A full trace keeps the latest traffic: the end of an exchange is what explains a fault.
@@ -503,9 +515,9 @@ void TApdComPort::trace(bool emission, const QByteArray& octets) {
 
 void TApdComPort::log(const QString& texte) {
     if (!logActive_ || LogSize_ == 0) return;
-    log_.push_back(horodatage() + QLatin1Char(' ') + texte);
-    while (log_.size() > LogSize_)
-        log_.pop_front();
+    log_.push_back({horloge().maintenant(), texte});
+    tailleLog_ += tailleLigneLog(texte);
+    limiteLog();
 }
 
 // One line per run of bytes in one direction, continued every 64 bytes; bytes outside
@@ -532,8 +544,8 @@ QByteArray TApdComPort::texteTrace() const {
 
 QByteArray TApdComPort::texteLog() const {
     QByteArray texte;
-    for (const QString& ligne : log_)
-        texte += versCp1252(ligne) + "\r\n";
+    for (const LigneLog& ligne : log_)
+        texte += versCp1252(horodatage(ligne.jour) + QLatin1Char(' ') + ligne.texte) + "\r\n";
     return texte;
 }
 

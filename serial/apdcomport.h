@@ -67,6 +67,8 @@ public:
     static constexpr int tailleTampon = 4096;
     // Bytes that may wait to be sent: beyond, the line does not take what it is given.
     static constexpr int tailleFileEmission = 64 * 1024;
+    // Text the log keeps at most, whatever its number of lines.
+    static constexpr qsizetype octetsMaxLog = 64 * 1024;
 
     explicit TApdComPort(quint16 comNumber = 1, QObject* parent = nullptr);
     ~TApdComPort() override;
@@ -153,6 +155,7 @@ private:
     void signale();
     void trace(bool emission, const QByteArray& octets);
     void log(const QString& texte);
+    void limiteLog();
     void demarreEnregistrements();
 
     quint16 ComNumber_;
@@ -204,7 +207,14 @@ private:
     bool logActive_ = false;
     std::deque<Passage> trace_;
     quint32 tailleTrace_ = 0;
-    std::deque<QString> log_;
+    // The log's lines, their time of day formatted only when written out; bounded by LogSize
+    // lines and by octetsMaxLog bytes of text.
+    struct LigneLog {
+        double jour;
+        QString texte;
+    };
+    std::deque<LigneLog> log_;
+    qsizetype tailleLog_ = 0;
 };
 
 // Ticks of 55 ms counted from the program's millisecond clock.

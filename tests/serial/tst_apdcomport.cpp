@@ -450,6 +450,12 @@ private Q_SLOTS:
         QCOMPARE(p.texteTrace(), QByteArray("Transmit: CDEFGHIJKL\r\n"));
         QCOMPARE(p.texteLog().count("\r\n"), 2);
         QVERIFY(p.texteLog().endsWith(versCp1252(QStringLiteral("Émission de 2 octets")) + "\r\n"));
+        // However many lines it may keep, the log's text stays bounded in bytes.
+        p.setLogSize(1000000);
+        for (int i = 0; i < 5000; ++i)
+            p.PutString("x");
+        QVERIFY(p.texteLog().size() <= TApdComPort::octetsMaxLog);
+        QVERIFY(p.texteLog().size() > TApdComPort::octetsMaxLog - 100);
         p.setOpen(false);
 
         // On a closed port the dump only stops recording.
