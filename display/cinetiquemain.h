@@ -215,7 +215,8 @@ private:
     void MiseEnPlace();
     void AfficheValeur(int v);
     // Readings may come faster than anybody reads them: the values and the cursor crosses are
-    // shown at once, then at most every cadenceAffichageMs while they keep changing.
+    // shown at once, then at most every cadenceAffichageMs (ten times a second, more than
+    // anybody reads) while they keep changing, all in one paint.
     void PrevoitAffichage();
     void AfficheEnAttente();
     void AfficheStabilite(int v, bool stable);
@@ -230,7 +231,7 @@ private:
     void ValideSaisies();
 
     TReglagesBalayage reglagesBalayage_;
-    static constexpr int cadenceAffichageMs = 40;
+    static constexpr int cadenceAffichageMs = 100;
     class QTimer* cadenceAffichage_ = nullptr;
     std::array<bool, Tgraphe::MaxVoies> valeursEnAttente_{};
     bool curseursEnAttente_ = false;

@@ -230,7 +230,7 @@ void TCinetiqueMain::CreePanelVoies() {
         auto* valeur = new TValeurVoie(cadre);
         valeur->setFont(QFont(QStringLiteral("Courier New"), -1));
         valeur->move(8, 24);
-        auto* stable = new QToolButton(cadre);
+        auto* stable = new TIndicateurStable(cadre);
         stable->setCheckable(true);
         stable->setFixedSize(18, 18);
         stable->move(168, 4);

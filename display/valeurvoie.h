@@ -1,32 +1,58 @@
 #pragma once
 
+#include <QEvent>
 #include <QFont>
 #include <QLabel>
+#include <QPainter>
 #include <QPixmap>
+#include <QToolButton>
 
-// The value of a channel in its panel. Its text changes with every reading: it paints itself
-// opaque over a copy of what its panel shows beneath it, so that a new value repaints this
-// label alone and not the panel's frame and title each time. The copy is taken again when the
-// panel's look or the label's place changes.
-class TValeurVoie : public QLabel {
+// What a channel panel shows beneath one of its children, kept in a pixmap. It is taken again
+// when the panel's look or the child's place changes.
+class TFondPanneau {
 public:
-    explicit TValeurVoie(QWidget* parent);
-
-protected:
-    void paintEvent(QPaintEvent* e) override;
+    // Paints the copy on `enfant`, taking it first when it is out of date.
+    void peint(QWidget& enfant);
 
 private:
-    struct CleFond {
+    struct Cle {
         QRect place;
         QSize tailleParent;
         qint64 palette = 0;
         QString titre;
         QFont police;
         qreal echelle = 1;
-        bool operator==(const CleFond&) const = default;
+        bool operator==(const Cle&) const = default;
     };
-    [[nodiscard]] CleFond cleFond() const;
-
     QPixmap fond_;
-    CleFond cle_;
+    Cle cle_;
 };
+
+// A child of a channel panel that changes with the readings (the value, the stability
+// indicator): it paints itself opaque over the copy of its panel, so that a change repaints
+// it alone and not the panel's frame and title each time.
+template <class Base> class TSurPanneau : public Base {
+public:
+    explicit TSurPanneau(QWidget* parent) : Base(parent) {
+        this->setAttribute(Qt::WA_OpaquePaintEvent);
+    }
+
+protected:
+    bool event(QEvent* e) override {
+        const bool traite = Base::event(e);
+        // Some styles clear the attribute when they polish the widget.
+        if (e->type() == QEvent::Polish || e->type() == QEvent::StyleChange)
+            this->setAttribute(Qt::WA_OpaquePaintEvent);
+        return traite;
+    }
+    void paintEvent(QPaintEvent* e) override {
+        fond_.peint(*this);
+        Base::paintEvent(e);
+    }
+
+private:
+    TFondPanneau fond_;
+};
+
+using TValeurVoie = TSurPanneau<QLabel>;
+using TIndicateurStable = TSurPanneau<QToolButton>;
