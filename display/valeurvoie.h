@@ -5,6 +5,7 @@
 #include <QLabel>
 #include <QPainter>
 #include <QPixmap>
+#include <QRawFont>
 #include <QToolButton>
 
 // What a channel panel shows beneath one of its children, kept in a pixmap. It is taken again
@@ -46,13 +47,32 @@ protected:
         return traite;
     }
     void paintEvent(QPaintEvent* e) override {
-        fond_.peint(*this);
+        peintFond();
         Base::paintEvent(e);
     }
+    void peintFond() { fond_.peint(*this); }
 
 private:
     TFondPanneau fond_;
 };
 
-using TValeurVoie = TSurPanneau<QLabel>;
 using TIndicateurStable = TSurPanneau<QToolButton>;
+
+// The channel's value. A plain line of text in one font is drawn from the font's glyphs
+// directly: the same pixels as the label's own drawing, without laying the text out again at
+// every reading. Anything else (rich text, a missing glyph, other alignments) is left to the
+// label.
+class TValeurVoie : public TSurPanneau<QLabel> {
+public:
+    using TSurPanneau<QLabel>::TSurPanneau;
+
+protected:
+    void paintEvent(QPaintEvent* e) override;
+
+private:
+    bool dessineGlyphes();
+
+    QRawFont police_;
+    QFont policeLue_;
+    qreal echellePolice_ = 0;
+};
