@@ -1,5 +1,7 @@
 #include "display/graphe.h"
 
+#include "display/tracedirect.h"
+
 #include "acquisition/duree.h"
 #include "app/utilitaires.h"
 
@@ -10,6 +12,7 @@
 #include <QPolygon>
 #include <array>
 #include <cmath>
+#include <vector>
 
 namespace {
 const QColor gris(128, 128, 128);
@@ -177,25 +180,37 @@ void Tgraphe::MondeXY(int xi, int yi, int v, double& x, double& y) const {
 
 void Tgraphe::DrawG() {
     if (!Canvas || Canvas->isNull()) return;
+    TTraceDirect direct(*Canvas);
+    {
+        QPainter p(Canvas);
+        p.setFont(Police);
+        peintre_ = &p;
+        const QFontMetrics fm = p.fontMetrics();
+        largCarac = fm.horizontalAdvance(QLatin1Char('A'));
+        hautCarac = fm.height();
+        marge = largCarac / 2;
+        LimiteCourbe = Trectangle::depuis(LimiteFenetre);
+        LimiteCourbe.Left += marge + 4 * largCarac;
+        LimiteCourbe.Bottom -= marge + hautCarac;
+        LimiteCourbe.Top += marge + hautCarac;
+        if (NbreVoies > 1) LimiteCourbe.Right -= marge + 4 * largCarac;
+        couleurTexte_ = gris;
+        p.fillRect(LimiteFenetre, Qt::white);
+        CalculMonde();
+        if (quadrillage) DrawAxis();
+        crayon(Qt::black);
+        if (!direct.valide())
+            for (int v = 0; v < std::min(NbreVoies, MaxVoies); ++v)
+                TraceCourbe(v);
+        peintre_ = nullptr;
+    }
+    // The curves straight into the pixels, between the painter's axes and its crosses.
+    if (direct.valide())
+        for (int v = 0; v < std::min(NbreVoies, MaxVoies); ++v)
+            TraceCourbe(v, direct);
     QPainter p(Canvas);
     p.setFont(Police);
     peintre_ = &p;
-    const QFontMetrics fm = p.fontMetrics();
-    largCarac = fm.horizontalAdvance(QLatin1Char('A'));
-    hautCarac = fm.height();
-    marge = largCarac / 2;
-    LimiteCourbe = Trectangle::depuis(LimiteFenetre);
-    LimiteCourbe.Left += marge + 4 * largCarac;
-    LimiteCourbe.Bottom -= marge + hautCarac;
-    LimiteCourbe.Top += marge + hautCarac;
-    if (NbreVoies > 1) LimiteCourbe.Right -= marge + 4 * largCarac;
-    couleurTexte_ = gris;
-    p.fillRect(LimiteFenetre, Qt::white);
-    CalculMonde();
-    if (quadrillage) DrawAxis();
-    crayon(Qt::black);
-    for (int v = 0; v < std::min(NbreVoies, MaxVoies); ++v)
-        TraceCourbe(v);
     TraceCurseurs();
     for (const Trepere& r : ListeRepere)
         TraceRepere(r);
@@ -309,16 +324,24 @@ void Tgraphe::ligneZero(int v) {
     }
 }
 
-void Tgraphe::TraceCourbe(int v) {
-    if (v < 0 || v >= MaxVoies) return;
-    if (v == voieMaitre && AbscisseMaitre == amVoie0) return;
+int Tgraphe::EchelleCourbe(int v) {
     Tmonde& m = mondeY[v];
     double bas = m.mini, haut = m.maxi;
     if (loupeAuto && NbrePoints > 16) m.chercheMinmax(NbrePoints, bas, haut);
     const Trectangle& L = LimiteCourbe;
     m.a = double(L.Top - L.Bottom) / (haut - bas);
     m.b = L.Bottom - bas * m.a;
-    const int n = std::clamp(NbrePoints, 0, int(m.valeur.size()));
+    return std::clamp(NbrePoints, 0, int(m.valeur.size()));
+}
+
+bool Tgraphe::courbeTracee(int v) const {
+    return v >= 0 && v < MaxVoies && !(v == voieMaitre && AbscisseMaitre == amVoie0);
+}
+
+void Tgraphe::TraceCourbe(int v) {
+    if (!courbeTracee(v)) return;
+    const int n = EchelleCourbe(v);
+    const Tmonde& m = mondeY[v];
     dessine([&] {
         const QColor c = CouleurVoie(v);
         peintre_->setBrush(c);
@@ -335,6 +358,24 @@ void Tgraphe::TraceCourbe(int v) {
     });
 }
 
+// The same squares and line as TraceCourbe, in the same order, written into the pixels.
+void Tgraphe::TraceCourbe(int v, TTraceDirect& direct) {
+    if (!courbeTracee(v)) return;
+    const int n = EchelleCourbe(v);
+    const Tmonde& m = mondeY[v];
+    const QRgb c = CouleurVoie(v).rgb();
+    std::vector<QPoint> points(std::size_t(std::max(n, 0)));
+    for (int i = 0; i < n; ++i) {
+        int xi = -1, yi = -1;
+        WindowXY(mondeX.valeur[std::size_t(i)], m.valeur[std::size_t(i)], v, xi, yi);
+        points[std::size_t(i)] = QPoint(xi, yi);
+        if (xi != -1 && yi != -1) direct.carre(xi, yi, dimPoint, c);
+    }
+    if (avecLigne)
+        for (std::size_t i = 1; i < points.size(); ++i)
+            direct.ligne(points[i - 1].x(), points[i - 1].y(), points[i].x(), points[i].y(), c);
+}
+
 void Tgraphe::TracePoint(int v, int i) {
     if (v < 0 || v >= MaxVoies || i < 0 || i >= int(mondeX.valeur.size())) return;
     const auto k = std::size_t(i);
@@ -347,6 +388,17 @@ void Tgraphe::TracePoint(int v, int i) {
     QRect zone = QRect(QPoint(xi, yi), QPoint(xi, yi))
                      .adjusted(-dimPoint - 1, -dimPoint - 1, dimPoint + 1, dimPoint + 1);
     if (joint) zone |= QRect(QPoint(xi, yi), QPoint(xp, yp)).normalized().adjusted(-1, -1, 1, 1);
+    if (!peintre_ && Canvas) {
+        // As the full redraw draws it, so that a later redraw changes no pixel of it.
+        TTraceDirect direct(*Canvas);
+        if (direct.valide()) {
+            const QRgb c = CouleurVoie(v).rgb();
+            if (xi != -1 && yi != -1) direct.carre(xi, yi, dimPoint, c);
+            if (joint) direct.ligne(xp, yp, xi, yi, c);
+            if (surfaceModifiee) surfaceModifiee(zone);
+            return;
+        }
+    }
     dessine(
         [&] {
             const QColor c = CouleurVoie(v);

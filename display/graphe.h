@@ -82,6 +82,7 @@ public:
     void DrawG();
     void DrawAxis();
     void TraceCourbe(int v);
+    void TraceCourbe(int v, class TTraceDirect& direct);
     void TracePoint(int v, int i);
     void TraceRepere(const Trepere& repere);
     void AjouteRepere(const QString& texte, double valeur);
@@ -109,6 +110,9 @@ private:
     // Runs a drawing on the open painter, or on a painter of its own opened on Canvas; `zone`
     // bounds what it draws (empty: anywhere).
     template <class F> void dessine(F&& dessin, const QRect& zone = QRect());
+    // The channel's vertical scale for a curve (the automatic zoom), and the samples to draw.
+    int EchelleCourbe(int v);
+    [[nodiscard]] bool courbeTracee(int v) const;
     void ecrit(int x, int y, const QString& texte);
     void crayon(const QColor& couleur, Qt::PenStyle style = Qt::SolidLine, int largeur = 1);
     void carre(int xi, int yi);

@@ -17,6 +17,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QToolButton>
+#include <cmath>
 #include <memory>
 
 namespace {
@@ -194,6 +195,25 @@ private Q_SLOTS:
         for (int i = x - 3; i <= x + 3; ++i)
             enHaut += s.image.pixel(i, 0) == CouleurVoie(0).rgb();
         QVERIFY(enHaut > 0);
+    }
+
+    // Samples drawn one at a time leave the same pixels as the full redraw that follows.
+    void pointsCommeLeTraceComplet() {
+        Surface s(400, 300);
+        s.g->NbreVoies = 2;
+        s.g->quadrillage = false;
+        s.g->avecLigne = true;
+        s.g->DrawG();
+        for (int i = 0; i < 60; ++i) {
+            s.echantillon(i / 6.0, 5 + 4 * std::sin(i / 7.0), 0);
+            s.g->mondeY[1].valeur[std::size_t(i)] = i % 9 == 4 ? NaN : 5 + 3 * std::cos(i / 5.0);
+            s.g->NbrePoints = i + 1;
+            s.g->TracePoint(0, i);
+            s.g->TracePoint(1, i);
+        }
+        const QImage pasAPas = s.image.copy();
+        s.g->DrawG();
+        QCOMPARE(s.image, pasAPas);
     }
 
     void curseursInverses() {
