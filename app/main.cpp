@@ -2,7 +2,7 @@
 #include "app/enregistreur.h"
 #include "app/filtreclavier.h"
 #include "app/instanceunique.h"
-#include "app/mesuredemarrage.h"
+#include "app/premieraffichage.h"
 #include "app/signaux.h"
 #include "app/sons.h"
 #include "app/utilitaires.h"
@@ -17,6 +17,7 @@
 #include <QIcon>
 #include <QTextStream>
 #include <QTimer>
+#include <future>
 
 namespace {
 QStringList argumentsDe(int argc, char* argv[]) {
@@ -72,17 +73,20 @@ int main(int argc, char* argv[]) {
 
     QApplication application(argc, argv);
     nommeApplication();
-    MesureDemarrage mesure;
+    // The icon's theme lookup waits until the window is on the screen.
+    TPremierAffichage premierAffichage;
+    premierAffichage.ensuite(
+        [] { QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("telmira"))); });
     // The desktop entry and the icon of the installed program.
     QGuiApplication::setDesktopFileName(QStringLiteral("telmira"));
-    QApplication::setWindowIcon(QIcon::fromTheme(QStringLiteral("telmira")));
     installeDialogues(creeDialoguesQt());
     installeBip([] { QApplication::beep(); });
 
     PrepareDossierDonnees();
-    // Without any instrument description the program has nothing to offer: the loader has
-    // said why, and the program ends.
-    if (!moduleAppareils().ChargeAppareils()) return 1;
+    // The descriptions are read on another thread while the window is built; the module and
+    // its burette object belong to this one.
+    TModuleAppareils& module = moduleAppareils();
+    auto lecture = std::async(std::launch::async, [&module] { return module.LitAppareils(); });
 
     TInstanceUnique instance;
     if (!instance.VerifieInstanceUnique(arguments)) return 0;
@@ -91,6 +95,11 @@ int main(int argc, char* argv[]) {
     application.installEventFilter(&filtre);
 
     TCinetiqueMain fenetre;
+    // Without any instrument description the program has nothing to offer: it says so and ends.
+    if (!lecture.get()) {
+        module.SignaleAbsence();
+        return 1;
+    }
     fenetre.EnregistreTypeFichierALaFermeture = [] { EnregistreTypeFichier(); };
     QObject::connect(&instance, &TInstanceUnique::restaurationDemandee, &fenetre, [&fenetre] {
         if (fenetre.fermee()) return;
@@ -115,7 +124,7 @@ int main(int argc, char* argv[]) {
     // A signal asks the window to close; it may still keep the program when samples are unsaved.
     TSignauxArret signaux;
     QObject::connect(&signaux, &TSignauxArret::arretDemande, &fenetre, &QWidget::close);
-    mesure.observe(fenetre);
+    premierAffichage.observe(fenetre);
     fenetre.show();
     // A tm2 file named on the command line is loaded once the window is up.
     if (!arguments.isEmpty()) {

@@ -1,8 +1,13 @@
 #include "display/icones.h"
 
+#include <QApplication>
+#include <QHash>
+#include <QIconEngine>
 #include <QPainter>
 #include <QPainterPath>
 #include <QPixmap>
+#include <QStyle>
+#include <QStyleOption>
 #include <cmath>
 #include <functional>
 
@@ -173,16 +178,57 @@ void dessine(const QString& nom, QPainter& p) {
 }
 } // namespace
 
-QIcon icone(const QString& nom) {
-    QIcon resultat;
-    for (const int taille : {16, 20, 24, 32, 48, 64}) {
-        QPixmap image(taille, taille);
-        image.fill(Qt::transparent);
-        QPainter p(&image);
-        p.scale(taille / double(Cote), taille / double(Cote));
-        dessine(nom, p);
-        p.end();
-        resultat.addPixmap(image);
+namespace {
+// Draws an image at the size it is asked for, once per size and mode: a window asks for one
+// or two of the sizes, and drawing all of them for every button cost a good part of the
+// start-up.
+class TMoteurIcone : public QIconEngine {
+public:
+    explicit TMoteurIcone(QString nom) : nom_(std::move(nom)) {}
+
+    void paint(QPainter* peintre, const QRect& rect, QIcon::Mode mode, QIcon::State etat) override {
+        const qreal ratio = peintre->device() ? peintre->device()->devicePixelRatioF() : 1.0;
+        QPixmap image = pixmap(rect.size() * ratio, mode, etat);
+        image.setDevicePixelRatio(ratio);
+        peintre->drawPixmap(rect, image);
     }
-    return resultat;
+
+    QPixmap pixmap(const QSize& taille, QIcon::Mode mode, QIcon::State) override {
+        const int cote = std::max(1, std::min(taille.width(), taille.height()));
+        const quint64 cle = (quint64(cote) << 8) | quint64(mode);
+        if (const auto it = images_.constFind(cle); it != images_.constEnd()) return *it;
+        QPixmap image(cote, cote);
+        image.fill(Qt::transparent);
+        {
+            QPainter p(&image);
+            p.scale(cote / double(Cote), cote / double(Cote));
+            dessine(nom_, p);
+        }
+        // Disabled and selected looks as the style makes them from the normal image.
+        if (mode != QIcon::Normal && mode != QIcon::Active) {
+            QStyleOption option;
+            option.palette = QGuiApplication::palette();
+            image = QApplication::style()->generatedIconPixmap(mode, image, &option);
+        }
+        images_.insert(cle, image);
+        return image;
+    }
+
+    QList<QSize> availableSizes(QIcon::Mode, QIcon::State) override {
+        QList<QSize> tailles;
+        for (const int t : {16, 20, 24, 32, 48, 64})
+            tailles.append(QSize(t, t));
+        return tailles;
+    }
+
+    [[nodiscard]] QIconEngine* clone() const override { return new TMoteurIcone(nom_); }
+
+private:
+    QString nom_;
+    QHash<quint64, QPixmap> images_;
+};
+} // namespace
+
+QIcon icone(const QString& nom) {
+    return QIcon(new TMoteurIcone(nom));
 }

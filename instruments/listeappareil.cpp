@@ -181,16 +181,27 @@ bool TModuleAppareils::ChargeAppareils() {
 }
 
 bool TModuleAppareils::ChargeAppareils(const TFichierIni& ini) {
+    if (LitAppareils(ini)) return true;
+    SignaleAbsence();
+    return false;
+}
+
+bool TModuleAppareils::LitAppareils() {
+    return LitAppareils(sourceAppareils());
+}
+
+void TModuleAppareils::SignaleAbsence() const {
+    dialogues().erreur(QStringLiteral("Impossible : ") + nomFichierAppareil +
+                       QStringLiteral(" non trouvé"));
+}
+
+bool TModuleAppareils::LitAppareils(const TFichierIni& ini) {
     listeAppareil.Clear();
     listeGrandeur.clear();
     listeAppareilImport.Clear();
     listeGrandeurImport.clear();
     litDescriptions(ini, listeAppareil, listeGrandeur);
-    if (listeAppareil.isEmpty()) {
-        dialogues().erreur(QStringLiteral("Impossible : ") + nomFichierAppareil +
-                           QStringLiteral(" non trouvé"));
-        return false;
-    }
+    if (listeAppareil.isEmpty()) return false;
     TriListeAppareil();
     // A device file written before it kept the burette's section would otherwise give the
     // burette the default line settings instead of the catalogue's.

@@ -72,6 +72,11 @@ public:
     [[nodiscard]] bool ChargeAppareils();
     // ChargeAppareils on a source already read (the device file or the catalogue).
     [[nodiscard]] bool ChargeAppareils(const TFichierIni& source);
+    // The same without the message, for another thread while the windows are being built (the
+    // module itself is made on the main thread first); SignaleAbsence then tells a failure.
+    [[nodiscard]] bool LitAppareils();
+    [[nodiscard]] bool LitAppareils(const TFichierIni& source);
+    void SignaleAbsence() const;
     // Writes listeAppareil into the user's device file (starting from the shared one when the
     // user has none yet); false when the file could not be written, or is a symbolic link. A
     // file that has no burette section yet gets the catalogue's.

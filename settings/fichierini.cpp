@@ -97,8 +97,13 @@ bool TFichierIni::UpdateFile() const {
 // Section names are read back without their surrounding blanks: they are looked up so too.
 const TFichierIni::Section* TFichierIni::trouve(const QString& section) const {
     const QString nom = section.trimmed();
-    for (const Section& s : sections_)
-        if (memeNom(s.nom, nom)) return &s;
+    if (derniere_ < sections_.size() && memeNom(sections_[derniere_].nom, nom))
+        return &sections_[derniere_];
+    for (std::size_t i = 0; i < sections_.size(); ++i)
+        if (memeNom(sections_[i].nom, nom)) {
+            derniere_ = i;
+            return &sections_[i];
+        }
     return nullptr;
 }
 
@@ -200,6 +205,7 @@ QList<QPair<QString, QString>> TFichierIni::ReadSectionValues(const QString& sec
 void TFichierIni::EraseSection(const QString& section) {
     const QString nom = section.trimmed();
     std::erase_if(sections_, [&](const Section& s) { return memeNom(s.nom, nom); });
+    derniere_ = 0;
 }
 
 void TFichierIni::DeleteKey(const QString& section, const QString& cle) {

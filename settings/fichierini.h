@@ -50,7 +50,10 @@ public:
     [[nodiscard]] QList<QPair<QString, QString>> ReadSectionValues(const QString& section) const;
     void EraseSection(const QString& section);
     void DeleteKey(const QString& section, const QString& cle);
-    void Clear() { sections_.clear(); }
+    void Clear() {
+        sections_.clear();
+        derniere_ = 0;
+    }
 
 private:
     struct Entree {
@@ -67,4 +70,6 @@ private:
 
     QString chemin_;
     std::vector<Section> sections_;
+    // The section found last: a reader asks for many keys of one section in a row.
+    mutable std::size_t derniere_ = 0;
 };
