@@ -174,6 +174,7 @@ void TCinetiqueMain::MiseEnPlace() {
         cadre->setTitle(A->NomAppareil);
         labels[v]->clear();
         valeursEnAttente_[std::size_t(v)] = false;
+        stabilitesEnAttente_[std::size_t(v)] = -1;
     }
     StatusClavier->setText(acq_->ModeAcq == maClavier
                                ? QStringLiteral("Pour enregistrer la valeur entrée au clavier, "
@@ -205,8 +206,11 @@ void TCinetiqueMain::PrevoitAffichage() {
         cadenceAffichage_->setInterval(cadenceAffichageMs);
         connect(cadenceAffichage_, &QTimer::timeout, this, [this] {
             const bool attente =
-                curseursEnAttente_ || std::find(valeursEnAttente_.begin(), valeursEnAttente_.end(),
-                                                true) != valeursEnAttente_.end();
+                curseursEnAttente_ ||
+                std::find(valeursEnAttente_.begin(), valeursEnAttente_.end(), true) !=
+                    valeursEnAttente_.end() ||
+                std::any_of(stabilitesEnAttente_.begin(), stabilitesEnAttente_.end(),
+                            [](signed char e) { return e >= 0; });
             if (!attente) return;
             AfficheEnAttente();
             cadenceAffichage_->start();
@@ -219,7 +223,10 @@ void TCinetiqueMain::PrevoitAffichage() {
 
 void TCinetiqueMain::AfficheEnAttente() {
     for (int v = 0; v < Tgraphe::MaxVoies; ++v) {
-        if (!std::exchange(valeursEnAttente_[std::size_t(v)], false)) continue;
+        const auto k = std::size_t(v);
+        if (stabilitesEnAttente_[k] >= 0)
+            MontreStabilite(v, std::exchange(stabilitesEnAttente_[k], -1));
+        if (!std::exchange(valeursEnAttente_[k], false)) continue;
         const Tappareil* A = v < graphe.NbreVoies ? acq_->AppareilAcq[v] : nullptr;
         if (A && labels[v]) labels[v]->setText(A->NomValeurUniteCourante());
     }
@@ -234,6 +241,12 @@ void TCinetiqueMain::AfficheEnAttente() {
 }
 
 void TCinetiqueMain::AfficheStabilite(int v, bool stable) {
+    if (v < 0 || v >= Tgraphe::MaxVoies) return;
+    stabilitesEnAttente_[std::size_t(v)] = stable ? 1 : 0;
+    PrevoitAffichage();
+}
+
+void TCinetiqueMain::MontreStabilite(int v, bool stable) {
     QToolButton* b = speedButtons[v];
     if (!b || b->isHidden()) return;
     b->setCheckable(true);

@@ -214,12 +214,13 @@ private:
     void AfficheModeAcq();
     void MiseEnPlace();
     void AfficheValeur(int v);
-    // Readings may come faster than anybody reads them: the values and the cursor crosses are
+    // Readings may come faster than anybody reads them: values, stabilities and cursor crosses are
     // shown at once, then at most every cadenceAffichageMs (ten times a second, more than
     // anybody reads) while they keep changing, all in one paint.
     void PrevoitAffichage();
     void AfficheEnAttente();
     void AfficheStabilite(int v, bool stable);
+    void MontreStabilite(int v, bool stable);
     void AfficheEchantillon(int i);
     void AfficheDepuis(int i);
     void AfficheBaseDeTemps();
@@ -234,6 +235,12 @@ private:
     static constexpr int cadenceAffichageMs = 100;
     class QTimer* cadenceAffichage_ = nullptr;
     std::array<bool, Tgraphe::MaxVoies> valeursEnAttente_{};
+    // The stability to show (0 or 1), -1 when nothing waits.
+    std::array<signed char, Tgraphe::MaxVoies> stabilitesEnAttente_ = [] {
+        std::array<signed char, Tgraphe::MaxVoies> a{};
+        a.fill(-1);
+        return a;
+    }();
     bool curseursEnAttente_ = false;
     bool fermee_ = false;
     // The user's own share of the width, read from the settings, is kept by every set-up.

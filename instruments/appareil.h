@@ -94,8 +94,9 @@ public:
     TApdComPort* VoieSerie = nullptr;
     bool VoieSerieOK = false;
     double Derive = -1;
-    vecteur valeurRouleau{};
-    vecteur indiceRouleau{};
+    // The stability window: tailleRouleau readings and one slot for the next.
+    std::array<double, tailleRouleau + 1> valeurRouleau{};
+    std::array<double, tailleRouleau + 1> indiceRouleau{};
     qint32 nbreRouleau = 0;
     bool FiltrageDepassement = false;
     bool depassement = false;

@@ -5,10 +5,10 @@
 #include <QLatin1String>
 #include <cmath>
 
-void TStatistiqueDeuxVar::Init(const vecteur& X, const vecteur& Y, qint32 N) {
+void TStatistiqueDeuxVar::Init(std::span<const double> X, std::span<const double> Y, qint32 N) {
     penteY = 0;
     if (N < 2) return;
-    const auto n = static_cast<std::size_t>(std::min<qint32>(N, qint32(X.size())));
+    const auto n = std::min({static_cast<std::size_t>(N), X.size(), Y.size()});
     double Sx = 0, Sy = 0, Sxx = 0, Syy = 0;
     for (std::size_t i = 0; i < n; ++i) {
         Sx += X[i];

@@ -3,13 +3,14 @@
 #include "instruments/vecteur.h"
 
 #include <memory>
+#include <span>
 
 // Straight-line fit of one series against another.
 class TStatistiqueDeuxVar {
 public:
     // Fits elements 0..N-1 of Y against X. A constant Y, a constant X or fewer than two
     // points leave the slope 0 (and Y0 as it was).
-    void Init(const vecteur& X, const vecteur& Y, qint32 N);
+    void Init(std::span<const double> X, std::span<const double> Y, qint32 N);
 
     double penteY = 0;
     double Y0 = 0;

@@ -11,6 +11,9 @@
 #     --build D    build folder holding telmira and the simulator (default build/)
 # The window goes to $DISPLAY when set, else to an Xvfb started here, else to Qt's offscreen
 # platform. The program runs from a private folder and private settings.
+#   CHARGE_ENVELOPPE="heaptrack -o /tmp/h"  runs the program under that command, to profile it
+#                                           (the figures printed are then not the program's)
+#   CHARGE_GARDE=1                          keeps the run's folder
 set -euo pipefail
 racine="$(cd "$(dirname "$0")/../.." && pwd)"
 build="$racine/build"
@@ -116,7 +119,7 @@ if [ -z "${DISPLAY:-}" ]; then
         export QT_QPA_PLATFORM=offscreen
     fi
 fi
-"$dossier/programme/telmira" --acquiert "$dossier/charge.tm2" >"$dossier/programme.txt" 2>&1 &
+${CHARGE_ENVELOPPE:-} "$dossier/programme/telmira" --acquiert "$dossier/charge.tm2" >"$dossier/programme.txt" 2>&1 &
 programme=$!
 pids+=($programme)
 
