@@ -219,6 +219,7 @@ private:
                      quint64 cycle);
     void EnvoieDemandeVoie(int v, quint64 generation);
     void ArmeAttenteReponse(int v);
+    void FinAttenteReponse();
     void VoieMuette(int v, quint64 cycle);
     void ReponseVoie(int v);
     void DecodeVoie(int v);
@@ -260,6 +261,11 @@ private:
     int suspensions_ = 0;
     QString configEnAttente_;
     QTimer essaiConfig_;
+    // The wait for the answer of the channel being read: one timer, restarted for each channel
+    // (a timer object made for every reading cost more than the reading itself).
+    QTimer attenteReponse_;
+    int voieAttendue_ = -1;
+    quint64 cycleAttendu_ = 0;
     bool curseursPrevus_ = false;
     // Time base: sample k is planned at origineT_ + (k - origineN_) × δt, so that a δt changed
     // during a run plans from the last sample.

@@ -309,10 +309,15 @@ void TAcquisition::EnvoieDemandeVoie(int v, quint64 cycle) {
 }
 
 void TAcquisition::ArmeAttenteReponse(int v) {
-    const quint64 cycle = numeroCycle_;
-    QTimer::singleShot(delaiReponse(*AppareilAcq[v], graphe.NbreVoies), this, [this, v, cycle] {
-        if (cycle == numeroCycle_ && cycleEnCours_ && VoieCourante == v) VoieMuette(v, cycle);
-    });
+    voieAttendue_ = v;
+    cycleAttendu_ = numeroCycle_;
+    attenteReponse_.start(delaiReponse(*AppareilAcq[v], graphe.NbreVoies));
+}
+
+void TAcquisition::FinAttenteReponse() {
+    const int v = voieAttendue_;
+    const quint64 cycle = cycleAttendu_;
+    if (cycle == numeroCycle_ && cycleEnCours_ && VoieCourante == v) VoieMuette(v, cycle);
 }
 
 void TAcquisition::VoieMuette(int v, quint64 cycle) {
@@ -468,9 +473,11 @@ void TAcquisition::ReponseVoie(int v) {
 void TAcquisition::FinCycle() {
     cycleEnCours_ = false;
     QStringList noms;
-    for (int v = 0; v < graphe.NbreVoies; ++v)
-        if (muettes_[std::size_t(v)] && AppareilAcq[v]) noms << AppareilAcq[v]->NomAppareil;
-    noms.removeDuplicates();
+    if (muettes_.any()) {
+        for (int v = 0; v < graphe.NbreVoies; ++v)
+            if (muettes_[std::size_t(v)] && AppareilAcq[v]) noms << AppareilAcq[v]->NomAppareil;
+        noms.removeDuplicates();
+    }
     ChangeProbleme(noms.isEmpty()
                        ? QString()
                        : QStringLiteral("Pas de réponse : ") + noms.join(QStringLiteral(", ")));

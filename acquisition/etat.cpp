@@ -21,6 +21,8 @@ TAcquisition::TAcquisition(QObject* parent) : QObject(parent) {
     connect(&Timer, &QTimer::timeout, this, &TAcquisition::TimerTimer);
     essaiConfig_.setInterval(250);
     connect(&essaiConfig_, &QTimer::timeout, this, &TAcquisition::AppliqueConfigEnAttente);
+    attenteReponse_.setSingleShot(true);
+    connect(&attenteReponse_, &QTimer::timeout, this, &TAcquisition::FinAttenteReponse);
 }
 
 TAcquisition::~TAcquisition() {
