@@ -162,11 +162,15 @@ done
 # The run ends on its own at its duration; its end flushes the whole backup table.
 table="$dossier/programme/telmira.txt"
 attendus=$((duree / deltat + 1))
-for _ in $(seq 100); do
+# Until the end of the run, and 20 s more for the last rows.
+fin=$((t0 + (duree + 20) * 1000000000))
+while :; do
     lignes=0
     [ -f "$table" ] && lignes=$(($(wc -l <"$table") - 3))
     [ "$lignes" -ge "$attendus" ] && break
-    sleep 0.2
+    [ "$(date +%s%N)" -ge "$fin" ] && break
+    en_vie
+    sleep 0.5
 done
 en_vie
 rfin=$(rss)
