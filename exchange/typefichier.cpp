@@ -60,8 +60,9 @@ bool EnregistreTypeFichier(const QString& dossierDonnees, bool majBases) {
     const QString base = QFileInfo(exe).fileName().section(QLatin1Char('.'), 0, 0);
     // An installed program has its entry and type in the system's folders: a user's copy would
     // hide them, and stay behind when the package goes.
-    const QString systeme = QFileInfo(exe).absolutePath() + QStringLiteral("/../share/applications/") +
-                            base + QStringLiteral(".desktop");
+    const QString systeme = QFileInfo(exe).absolutePath() +
+                            QStringLiteral("/../share/applications/") + base +
+                            QStringLiteral(".desktop");
     if (QFileInfo::exists(systeme)) return false;
     const QString commentaire = QStringLiteral("Fichier config. ") + base;
 
@@ -69,9 +70,9 @@ bool EnregistreTypeFichier(const QString& dossierDonnees, bool majBases) {
     Q_INIT_RESOURCE(bureau);
     QFile modele(QStringLiteral(":/bureau/telmira.xml"));
     if (!modele.open(QIODevice::ReadOnly)) return false;
-    const QString mime = QString::fromUtf8(modele.readAll())
-                             .replace(QStringLiteral("Fichier config. telmira"),
-                                      echappeXml(commentaire));
+    const QString mime =
+        QString::fromUtf8(modele.readAll())
+            .replace(QStringLiteral("Fichier config. telmira"), echappeXml(commentaire));
     const QString entree = QStringLiteral("[Desktop Entry]\n"
                                           "Type=Application\n"
                                           "Name=Acquisition Telmira\n"

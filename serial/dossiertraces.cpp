@@ -8,7 +8,7 @@ QString dossierTraces() {
 #if defined(Q_OS_UNIX) && !defined(Q_OS_MACOS) && !defined(Q_OS_ANDROID)
     if (QStandardPaths::isTestModeEnabled())
         return QDir::homePath() + QStringLiteral("/.qttest/state/telmira");
-    // The base directory specification: a relative XDG_STATE_HOME is invalid and ignored.
+    // XDG rules: a relative XDG_STATE_HOME is invalid and ignored.
     const QString etat = qEnvironmentVariable("XDG_STATE_HOME");
     const QString base = !etat.isEmpty() && QDir::isAbsolutePath(etat)
                              ? etat

@@ -76,7 +76,8 @@ bool fichierAMoi(const QString& chemin) {
 bool fichierDeConfiance(const QString& chemin) {
     if (fichierAMoi(chemin)) return true;
 #ifdef Q_OS_UNIX
-    struct stat fichier {}, dossier {};
+    struct stat fichier = {};
+    struct stat dossier = {};
     const QString parent = QFileInfo(chemin).absolutePath();
     return ::lstat(QFile::encodeName(chemin).constData(), &fichier) == 0 &&
            S_ISREG(fichier.st_mode) && (fichier.st_mode & 022) == 0 &&

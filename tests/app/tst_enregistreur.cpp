@@ -73,12 +73,7 @@ private Q_SLOTS:
                            "--lien",     chemin("com3"),
                            "-s",         "constante:21.5"});
         QVERIFY(simulateur_.waitForStarted());
-        QVERIFY(banc::attend(
-            [&] {
-                simulateur_.waitForReadyRead(10);
-                return simulateur_.peek(1 << 16).contains("PRET");
-            },
-            15000));
+        QVERIFY(banc::simulateurPret(simulateur_));
     }
     void cleanupTestCase() {
         simulateur_.terminate();

@@ -4,6 +4,7 @@
 // pseudo-terminals (or at nothing), and event waits without fixed sleeps.
 #include <QCoreApplication>
 #include <QDeadlineTimer>
+#include <QProcess>
 #include <QSettings>
 #include <QStandardPaths>
 #include <QString>
@@ -44,6 +45,16 @@ inline void laisse(int ms = 50) {
     QDeadlineTimer fin(ms);
     while (!fin.hasExpired())
         QCoreApplication::processEvents(QEventLoop::AllEvents | QEventLoop::WaitForMoreEvents, 5);
+}
+
+// The simulator started as `simulateur` has said "PRET": all its instruments are listening.
+inline bool simulateurPret(QProcess& simulateur, int ms = 15000) {
+    return attend(
+        [&] {
+            simulateur.waitForReadyRead(10);
+            return simulateur.peek(1 << 16).contains("PRET");
+        },
+        ms);
 }
 
 } // namespace banc

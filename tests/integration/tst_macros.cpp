@@ -155,12 +155,7 @@ private Q_SLOTS:
                           {"--trace", "--appareil", "CONSORT C3010 (pH)", "--lien", chemin("com1"),
                            "-s", "constante:7.01"});
         QVERIFY(simulateur_.waitForStarted());
-        QVERIFY(banc::attend(
-            [&] {
-                simulateur_.waitForReadyRead(10);
-                return simulateur_.peek(1 << 16).contains("PRET");
-            },
-            15000));
+        QVERIFY(banc::simulateurPret(simulateur_));
     }
     void cleanupTestCase() {
         for (QProcess* p : {&telmira_, &simulateur_}) {
