@@ -204,16 +204,9 @@ void TCinetiqueMain::PrevoitAffichage() {
         cadenceAffichage_ = new QTimer(this);
         cadenceAffichage_->setSingleShot(true);
         cadenceAffichage_->setInterval(cadenceAffichageMs);
+        // Nothing shown at the end of a pause: the timer rests until the next change.
         connect(cadenceAffichage_, &QTimer::timeout, this, [this] {
-            const bool attente =
-                curseursEnAttente_ ||
-                std::find(valeursEnAttente_.begin(), valeursEnAttente_.end(), true) !=
-                    valeursEnAttente_.end() ||
-                std::any_of(stabilitesEnAttente_.begin(), stabilitesEnAttente_.end(),
-                            [](signed char e) { return e >= 0; });
-            if (!attente) return;
-            AfficheEnAttente();
-            cadenceAffichage_->start();
+            if (AfficheEnAttente()) cadenceAffichage_->start();
         });
     }
     if (cadenceAffichage_->isActive()) return;
@@ -221,16 +214,21 @@ void TCinetiqueMain::PrevoitAffichage() {
     cadenceAffichage_->start();
 }
 
-void TCinetiqueMain::AfficheEnAttente() {
+bool TCinetiqueMain::AfficheEnAttente() {
+    bool montre = false;
     for (int v = 0; v < Tgraphe::MaxVoies; ++v) {
         const auto k = std::size_t(v);
-        if (stabilitesEnAttente_[k] >= 0)
+        if (stabilitesEnAttente_[k] >= 0) {
             MontreStabilite(v, std::exchange(stabilitesEnAttente_[k], -1));
+            montre = true;
+        }
         if (!std::exchange(valeursEnAttente_[k], false)) continue;
+        montre = true;
         const Tappareil* A = v < graphe.NbreVoies ? acq_->AppareilAcq[v] : nullptr;
         if (A && labels[v]) labels[v]->setText(A->NomValeurUniteCourante());
     }
     if (std::exchange(curseursEnAttente_, false)) {
+        montre = true;
         graphe.TraceCurseurs();
         graphe.mondeX.PosCurseur = graphe.mondeX.PosWindow(acq_->AbscisseCurseur());
         for (int v = 0; v < graphe.NbreVoies; ++v)
@@ -238,6 +236,7 @@ void TCinetiqueMain::AfficheEnAttente() {
                 graphe.mondeY[v].PosCurseur = graphe.mondeY[v].PosWindow(A->ValeurCourante);
         graphe.TraceCurseurs();
     }
+    return montre;
 }
 
 void TCinetiqueMain::AfficheStabilite(int v, bool stable) {

@@ -218,7 +218,8 @@ private:
     // shown at once, then at most every cadenceAffichageMs (ten times a second, more than
     // anybody reads) while they keep changing, all in one paint.
     void PrevoitAffichage();
-    void AfficheEnAttente();
+    // Shows what waits; false when nothing did.
+    bool AfficheEnAttente();
     void AfficheStabilite(int v, bool stable);
     void MontreStabilite(int v, bool stable);
     void AfficheEchantillon(int i);
