@@ -118,6 +118,9 @@ public:
     [[nodiscard]] static QString NomFichierConfig(const QString& NomFichier);
     // A dialog or a question is open: a set-up from outside must wait.
     [[nodiscard]] bool occupe() const;
+    // Every channel has an instrument that has given a value since the set-up: what a user
+    // waits for before pressing "Acquérir".
+    [[nodiscard]] bool VoiesLues() const;
     // A set-up from outside (a second start, the command channel): loaded once no dialog is
     // open and no question is waiting, and after the cycle in flight is dropped.
     void DemandeConfig(const QString& NomFichier);

@@ -125,6 +125,12 @@ bool TAcquisition::occupe() const {
     return suspensions_ > 0 || questionPosee_.any() || (DialogueOuvert && DialogueOuvert());
 }
 
+bool TAcquisition::VoiesLues() const {
+    for (int v = 0; v < graphe.NbreVoies; ++v)
+        if (!AppareilAcq[v] || estNaN(AppareilAcq[v]->ValeurCourante)) return false;
+    return true;
+}
+
 void TAcquisition::DemandeConfig(const QString& NomFichier) {
     configEnAttente_ = NomFichier;
     AppliqueConfigEnAttente();

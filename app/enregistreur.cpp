@@ -187,12 +187,7 @@ int Enregistre(const QStringList& arguments, QTextStream& journal) {
         QTimer attente;
         attente.setSingleShot(true);
         attente.start(10000);
-        const auto lues = [&] {
-            for (int v = 0; v < acq.graphe.NbreVoies; ++v)
-                if (estNaN(acq.AppareilAcq[v]->ValeurCourante)) return false;
-            return true;
-        };
-        while (!lues() && attente.isActive())
+        while (!acq.VoiesLues() && attente.isActive())
             QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 50);
     }
     acq.Acquerir();

@@ -4,7 +4,6 @@
 #include "app/dialogues.h"
 #include "app/utilitaires.h"
 #include "exchange/pagedlg.h"
-#include "instruments/appareil.h"
 #include "settings/choixappdlg.h"
 
 #include <QAbstractItemView>
@@ -233,10 +232,7 @@ void TCinetiqueMain::ChargeEtAcquiert(const QString& argument) {
     auto* attente = new QTimer(this);
     QDeadlineTimer borne(10000);
     connect(attente, &QTimer::timeout, this, [this, attente, borne] {
-        bool lues = true;
-        for (int v = 0; v < graphe.NbreVoies; ++v)
-            if (!acq_->AppareilAcq[v] || estNaN(acq_->AppareilAcq[v]->ValeurCourante)) lues = false;
-        if (!lues && !borne.hasExpired()) return;
+        if (!acq_->VoiesLues() && !borne.hasExpired()) return;
         attente->deleteLater();
         if (acq_->commandes().Acquerir) EnregistreBtnClick();
     });
