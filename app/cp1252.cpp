@@ -22,11 +22,11 @@ QChar caractereCp1252(unsigned char octet) {
     return QChar(octet);
 }
 
-QString depuisCp1252(const QByteArray& octets) {
-    QString texte;
-    texte.reserve(octets.size());
+QString depuisCp1252(QByteArrayView octets) {
+    QString texte(octets.size(), Qt::Uninitialized);
+    QChar* c = texte.data();
     for (const char o : octets)
-        texte.append(caractereCp1252(static_cast<unsigned char>(o)));
+        *c++ = caractereCp1252(static_cast<unsigned char>(o));
     return texte;
 }
 

@@ -9,6 +9,10 @@
 #include <QTimer>
 
 #ifdef Q_OS_UNIX
+#include <QThread>
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #endif
@@ -33,6 +37,52 @@ bool dossierPrive(const QString& dossier) {
 }
 
 // Without a runtime folder: "telmira-<uid>" in the temporary folder, made for this user alone.
+#ifdef Q_OS_UNIX
+// Held while this copy looks for a running one and sets up its channel. The system drops the
+// lock with the process, so a copy that crashed never leaves a stale one, and nothing is
+// written to the disk for it.
+class TVerrou {
+public:
+    TVerrou(const QString& chemin, int attenteMs) {
+        fd_ = ::open(QFile::encodeName(chemin).constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+        if (fd_ < 0) return;
+        for (int attendu = 0;; attendu += PasMs) {
+            if (::flock(fd_, LOCK_EX | LOCK_NB) == 0) {
+                tenu_ = true;
+                return;
+            }
+            if (errno != EWOULDBLOCK && errno != EINTR) return;
+            if (attendu >= attenteMs) return;
+            QThread::msleep(PasMs);
+        }
+    }
+    ~TVerrou() {
+        if (fd_ >= 0) ::close(fd_);
+    }
+    TVerrou(const TVerrou&) = delete;
+    TVerrou& operator=(const TVerrou&) = delete;
+    [[nodiscard]] bool tenu() const { return tenu_; }
+
+private:
+    static constexpr int PasMs = 5;
+    int fd_ = -1;
+    bool tenu_ = false;
+};
+#else
+class TVerrou {
+public:
+    TVerrou(const QString& chemin, int attenteMs) : verrou_(chemin) {
+        verrou_.setStaleLockTime(5000);
+        tenu_ = verrou_.tryLock(attenteMs);
+    }
+    [[nodiscard]] bool tenu() const { return tenu_; }
+
+private:
+    QLockFile verrou_;
+    bool tenu_ = false;
+};
+#endif
+
 QString dossierTemporaireUtilisateur() {
 #ifdef Q_OS_UNIX
     const QString d =
@@ -68,9 +118,8 @@ bool TInstanceUnique::VerifieInstanceUnique(const QStringList& arguments) {
     if (nom_.isEmpty()) return true;
 
     // Two copies started together must not both become the first one.
-    QLockFile verrou(nom_ + QStringLiteral(".lock"));
-    verrou.setStaleLockTime(5000);
-    const bool verrouille = verrou.tryLock(2000);
+    const TVerrou verrou(nom_ + QStringLiteral(".lock"), 2000);
+    const bool verrouille = verrou.tenu();
 
     QLocalSocket client;
     client.connectToServer(nom_);

@@ -2,12 +2,15 @@
 #include "app/enregistreur.h"
 #include "app/filtreclavier.h"
 #include "app/instanceunique.h"
+#include "app/prechargepolices.h"
 #include "app/premieraffichage.h"
 #include "app/signaux.h"
 #include "app/sons.h"
 #include "app/utilitaires.h"
 #include "display/actionsmacro.h"
 #include "display/cinetiquemain.h"
+#include "display/polices.h"
+#include "display/styleprogramme.h"
 #include "exchange/clientcommande.h"
 #include "exchange/serveurcommandes.h"
 #include "exchange/typefichier.h"
@@ -71,8 +74,11 @@ int main(int argc, char* argv[]) {
         arguments.removeFirst();
     }
 
+    auto polices = PrechargeConfigurationPolices();
     QApplication application(argc, argv);
     nommeApplication();
+    TStyleProgramme::Installe();
+    auto chauffe = PrechauffePolices();
     // The icon's theme lookup waits until the window is on the screen.
     TPremierAffichage premierAffichage;
     premierAffichage.ensuite(
@@ -94,6 +100,8 @@ int main(int argc, char* argv[]) {
     TFiltreClavier filtre;
     application.installEventFilter(&filtre);
 
+    if (polices.valid()) polices.wait();
+    chauffe.wait();
     TCinetiqueMain fenetre;
     // Without any instrument description the program has nothing to offer: it says so and ends.
     if (!lecture.get()) {

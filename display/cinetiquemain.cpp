@@ -6,6 +6,7 @@
 #include "app/utilitaires.h"
 #include "burette/buretters232.h"
 #include "display/oscillo.h"
+#include "display/polices.h"
 #include "exchange/envoikalvento.h"
 #include "exchange/pagedlg.h"
 #include "instruments/appareil.h"

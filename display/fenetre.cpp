@@ -3,6 +3,7 @@
 #include "app/utilitaires.h"
 #include "display/icones.h"
 #include "display/oscillo.h"
+#include "display/polices.h"
 #include "display/valeurvoie.h"
 
 #include <QBoxLayout>
@@ -186,9 +187,15 @@ void TCinetiqueMain::CreeGrille() {
     PanelGrid->setObjectName(QStringLiteral("PanelGrid"));
     auto* cadre = new QVBoxLayout(PanelGrid);
     cadre->setContentsMargins(0, 0, 0, 0);
-    Grid = new QTableWidget(16, 5, PanelGrid);
+    // The rows come once the row numbers are hidden: a header that shows nothing is never
+    // measured.
+    Grid = new QTableWidget(PanelGrid);
     Grid->setObjectName(QStringLiteral("Grid"));
     Grid->verticalHeader()->hide();
+    Grid->horizontalHeader()->setDefaultSectionSize(80);
+    Grid->verticalHeader()->setDefaultSectionSize(24);
+    Grid->setRowCount(16);
+    Grid->setColumnCount(5);
     // Rows 0 and 1 (names and units) must stay in sight while the samples scroll: they are
     // kept as cells for the engine but shown in the column header.
     Grid->setRowHidden(0, true);
@@ -206,8 +213,6 @@ void TCinetiqueMain::CreeGrille() {
                         c, new QTableWidgetItem(texte(0) + QLatin1Char('\n') + texte(1)));
                 }
             });
-    Grid->horizontalHeader()->setDefaultSectionSize(80);
-    Grid->verticalHeader()->setDefaultSectionSize(24);
     Grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
     cadre->addWidget(Grid);
     PanelGrid->setMinimumWidth(120);
@@ -228,7 +233,7 @@ void TCinetiqueMain::CreePanelVoies() {
         cadre->setCursor(Qt::PointingHandCursor);
         poseAide(cadre, QStringLiteral("|cliquer pour modifier la grandeur à mesurer"));
         auto* valeur = new TValeurVoie(cadre);
-        valeur->setFont(QFont(QStringLiteral("Courier New"), -1));
+        valeur->setFont(QFont(FamilleInstallee(QStringLiteral("Courier New")), -1));
         valeur->move(8, 24);
         auto* stable = new TIndicateurStable(cadre);
         stable->setCheckable(true);

@@ -97,11 +97,15 @@ void dessine(const QString& nom, QPainter& p) {
         p.setPen(trait(Bleu, 5));
         p.setBrush(Qt::white);
         p.drawEllipse(QPointF(32, 32), 26, 26);
-        QFont f("DejaVu Sans");
-        f.setPixelSize(36);
-        f.setBold(true);
-        p.setFont(f);
-        p.drawText(QRectF(0, 0, Cote, Cote), Qt::AlignCenter, "?");
+        // The question mark is drawn, not typed: a font of its own would cost the start-up.
+        QPainterPath crochet;
+        crochet.moveTo(22, 25);
+        crochet.cubicTo(22, 12, 42, 12, 42, 24);
+        crochet.cubicTo(42, 32, 32, 32, 32, 40);
+        p.setPen(trait(Bleu, 7));
+        p.setBrush(Qt::NoBrush);
+        p.drawPath(crochet);
+        p.drawPoint(QPointF(32, 50));
     } else if (nom == "apropos") {
         p.setPen(trait(Bleu, 5));
         p.setBrush(Qt::white);
@@ -171,6 +175,15 @@ void dessine(const QString& nom, QPainter& p) {
         p.drawPolygon(QPolygonF({{22, 8}, {42, 8}, {42, 22}, {56, 56}, {8, 56}, {22, 22}}));
         p.setPen(trait(Orange, 4));
         p.drawLine(16, 44, 48, 44);
+    } else if (nom == "suite-h" || nom == "suite-v") {
+        // The tool bar's overflow button: two chevrons pointing on.
+        if (nom == "suite-v") {
+            p.translate(Cote, 0);
+            p.rotate(90);
+        }
+        p.setPen(trait(Encre, 6));
+        p.drawPolyline(QPolygonF({{14, 16}, {30, 32}, {14, 48}}));
+        p.drawPolyline(QPolygonF({{34, 16}, {50, 32}, {34, 48}}));
     } else if (nom == "valider") {
         p.setPen(trait(Vert, 8));
         p.drawPolyline(QPolygonF({{10, 34}, {26, 50}, {54, 16}}));

@@ -5,6 +5,7 @@
 
 // The program's button images, drawn in code so that they stay sharp at any resolution.
 // Names: "fichier", "ajouter", "aide", "apropos", "acquerir", "repere", "defaire", "stop",
-// "raz", "kalvento", "copier", "multimetre", "dosage", "valider", and "mode0".."mode4" for the
-// acquisition modes in their declaration order.
+// "raz", "kalvento", "copier", "multimetre", "dosage", "valider", "suite-h" and "suite-v" (the
+// tool bars' overflow button), and "mode0".."mode4" for the acquisition modes in their
+// declaration order.
 QIcon icone(const QString& nom);

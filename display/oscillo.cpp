@@ -2,10 +2,10 @@
 
 #include "app/utilitaires.h"
 #include "display/cinetiquemain.h"
+#include "display/polices.h"
 #include "instruments/appareil.h"
 
 #include <QBoxLayout>
-#include <QFontDatabase>
 #include <QGroupBox>
 #include <QLabel>
 #include <QMouseEvent>
@@ -38,43 +38,11 @@ void couleurTexte(QWidget* w, const QColor& c) {
 }
 
 QFont policePixels(const QString& famille, int pixels) {
-    QFont f(famille);
+    QFont f(FamilleInstallee(famille));
     f.setPixelSize(std::max(1, pixels));
     return f;
 }
 } // namespace
-
-void InstallePolices() {
-    static bool fait = false;
-    if (fait) return;
-    fait = true;
-    struct Substitution {
-        QString demande;
-        QStringList substituts;
-    };
-    const Substitution table[] = {
-        {QStringLiteral("Arial"),
-         {QStringLiteral("Liberation Sans"), QStringLiteral("Arimo"),
-          QStringLiteral("DejaVu Sans")}},
-        {QStringLiteral("Courier New"),
-         {QStringLiteral("Liberation Mono"), QStringLiteral("Cousine"),
-          QStringLiteral("DejaVu Sans Mono")}},
-        {QStringLiteral("Calibri"),
-         {QStringLiteral("Carlito"), QStringLiteral("Liberation Sans"),
-          QStringLiteral("DejaVu Sans")}},
-        {QStringLiteral("Times New Roman"),
-         {QStringLiteral("Liberation Serif"), QStringLiteral("Tinos"),
-          QStringLiteral("DejaVu Serif")}},
-        // The analysis program's own font, seldom installed beside this one.
-        {QStringLiteral("Kalvento"),
-         {QStringLiteral("Liberation Sans"), QStringLiteral("Arimo"),
-          QStringLiteral("DejaVu Sans")}},
-    };
-    const QStringList familles = QFontDatabase::families();
-    for (const Substitution& s : table)
-        if (!familles.contains(s.demande, Qt::CaseInsensitive))
-            QFont::insertSubstitutions(s.demande, s.substituts);
-}
 
 TDispositionMultimetre DispositionMultimetre(int hauteurZone, int largeurFenetre, int nbreVoies) {
     TDispositionMultimetre d;
@@ -94,7 +62,7 @@ TOscillo::TOscillo(TCinetiqueMain* fenetre, QWidget* parent) : QWidget(parent), 
     setAttribute(Qt::WA_OpaquePaintEvent);
     setMouseTracking(true);
     setMinimumSize(200, 150);
-    QFont police(QStringLiteral("Arial"));
+    QFont police(FamilleInstallee(QStringLiteral("Arial")));
     police.setPixelSize(12);
     setFont(police);
 }

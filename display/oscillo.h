@@ -62,7 +62,3 @@ struct TDispositionMultimetre {
 };
 [[nodiscard]] TDispositionMultimetre DispositionMultimetre(int hauteurZone, int largeurFenetre,
                                                            int nbreVoies);
-
-// Fonts the windows ask for by their Windows names get metric-compatible free substitutes
-// when the system lacks them. Called before the first window is built.
-void InstallePolices();

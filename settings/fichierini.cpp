@@ -8,8 +8,11 @@
 #include <algorithm>
 
 namespace {
+// Case folding keeps the length, so names of different lengths never match: most keys of a
+// section are told apart without folding a character, and a name written as asked for is
+// found without folding either.
 bool memeNom(const QString& a, const QString& b) {
-    return a.compare(b, Qt::CaseInsensitive) == 0;
+    return a.size() == b.size() && (a == b || a.compare(b, Qt::CaseInsensitive) == 0);
 }
 
 // Integers as the program has always written them: decimal, or hexadecimal after "$" or "0x".
@@ -41,32 +44,52 @@ TFichierIni TFichierIni::depuisOctets(const QByteArray& octets) {
     return ini;
 }
 
+namespace {
+// The blanks a line is trimmed of, as bytes of the code page (0xA0 is the no-break space).
+bool blanc(char octet) {
+    const auto o = static_cast<unsigned char>(octet);
+    return o == ' ' || (o >= '\t' && o <= '\r') || o == 0xA0;
+}
+
+QByteArrayView sansBlancs(QByteArrayView texte) {
+    qsizetype debut = 0;
+    qsizetype fin = texte.size();
+    while (debut < fin && blanc(texte[debut]))
+        ++debut;
+    while (fin > debut && blanc(texte[fin - 1]))
+        --fin;
+    return texte.sliced(debut, fin - debut);
+}
+} // namespace
+
 void TFichierIni::litOctets(const QByteArray& octets) {
     sections_.clear();
     Section* courante = nullptr;
+    const QByteArrayView tout(octets);
     qsizetype debut = 0;
-    const qsizetype n = octets.size();
+    const qsizetype n = tout.size();
     while (debut < n) {
         qsizetype fin = debut;
-        while (fin < n && octets[fin] != '\r' && octets[fin] != '\n')
+        while (fin < n && tout[fin] != '\r' && tout[fin] != '\n')
             ++fin;
-        const QString ligne = depuisCp1252(octets.mid(debut, fin - debut));
-        debut = fin + ((fin + 1 < n && octets[fin] == '\r' && octets[fin + 1] == '\n') ? 2 : 1);
+        const QByteArrayView ligne = tout.sliced(debut, fin - debut);
+        debut = fin + ((fin + 1 < n && tout[fin] == '\r' && tout[fin + 1] == '\n') ? 2 : 1);
 
-        const QString nette = ligne.trimmed();
-        if (nette.isEmpty() || nette.startsWith(QLatin1Char(';'))) continue;
-        if (nette.startsWith(QLatin1Char('[')) && nette.endsWith(QLatin1Char(']'))) {
-            courante = &obtient(nette.mid(1, nette.size() - 2));
+        // Only the pieces kept are decoded: the catalogue is read while the window opens.
+        const QByteArrayView nette = sansBlancs(ligne);
+        if (nette.isEmpty() || nette.front() == ';') continue;
+        if (nette.front() == '[' && nette.back() == ']') {
+            courante = &obtient(depuisCp1252(nette.sliced(1, nette.size() - 2)));
             continue;
         }
-        const qsizetype egal = ligne.indexOf(QLatin1Char('='));
+        const qsizetype egal = ligne.indexOf('=');
         if (!courante || egal < 0) continue;
-        const QString cle = ligne.left(egal).trimmed();
+        const QByteArrayView cle = sansBlancs(ligne.first(egal));
         if (cle.isEmpty()) continue;
         // The value is kept as written: a request ending in a blank must still end in it.
         // A repeated key is kept too (an index may number two entries alike); reading a key
         // gives its first occurrence.
-        courante->entrees.push_back({cle, ligne.mid(egal + 1)});
+        courante->entrees.push_back({depuisCp1252(cle), depuisCp1252(ligne.sliced(egal + 1))});
     }
 }
 

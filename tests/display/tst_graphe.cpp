@@ -3,6 +3,7 @@
 #include "display/cinetiquemain.h"
 #include "display/graphe.h"
 #include "display/oscillo.h"
+#include "display/polices.h"
 #include "instruments/appareil.h"
 
 #include <QFontDatabase>

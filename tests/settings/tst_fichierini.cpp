@@ -47,8 +47,14 @@ private Q_SLOTS:
         // are read without theirs. A repeated key is kept for whoever reads every entry.
         const TFichierIni ini = TFichierIni::depuisOctets("[ Alpha ]\r\n Demande =D \r\n"
                                                           "Nom= pH\r\n[Index]\r\n0=A\r\n"
-                                                          "0=B \r\n1= C\r\n");
-        QCOMPARE(ini.ReadSections(), QStringList({"Alpha", "Index"}));
+                                                          "0=B \r\n1= C\r\n"
+                                                          // Tabs and no-break spaces are blanks.
+                                                          "\t[Beta]\xa0\r\n\xa0"
+                                                          "Cl\xe9\t=v\r\n"
+                                                          " \t; note=1\r\n");
+        QCOMPARE(ini.ReadSections(), QStringList({"Alpha", "Index", "Beta"}));
+        QCOMPARE(ini.ReadSection("Beta"), QStringList({"Clé"}));
+        QCOMPARE(ini.ReadString("Beta", "Clé", ""), QStringLiteral("v"));
         QCOMPARE(ini.ReadString(" alpha", "demande", ""), QStringLiteral("D "));
         QCOMPARE(ini.ReadString("Alpha", "Nom", ""), QStringLiteral(" pH"));
         QCOMPARE(ini.ReadString("Index", "0", ""), QStringLiteral("A"));
