@@ -2,14 +2,13 @@
 #include "app/enregistreur.h"
 #include "app/filtreclavier.h"
 #include "app/instanceunique.h"
-#include "app/prechargepolices.h"
+#include "app/prechargement.h"
 #include "app/premieraffichage.h"
 #include "app/signaux.h"
 #include "app/sons.h"
 #include "app/utilitaires.h"
 #include "display/actionsmacro.h"
 #include "display/cinetiquemain.h"
-#include "display/polices.h"
 #include "display/styleprogramme.h"
 #include "exchange/clientcommande.h"
 #include "exchange/serveurcommandes.h"
@@ -78,7 +77,7 @@ int main(int argc, char* argv[]) {
     QApplication application(argc, argv);
     nommeApplication();
     TStyleProgramme::Installe();
-    auto chauffe = PrechauffePolices();
+    auto preparation = PrepareFenetre();
     // The icon's theme lookup waits until the window is on the screen.
     TPremierAffichage premierAffichage;
     premierAffichage.ensuite(
@@ -101,7 +100,7 @@ int main(int argc, char* argv[]) {
     application.installEventFilter(&filtre);
 
     if (polices.valid()) polices.wait();
-    chauffe.wait();
+    preparation.wait();
     TCinetiqueMain fenetre;
     // Without any instrument description the program has nothing to offer: it says so and ends.
     if (!lecture.get()) {

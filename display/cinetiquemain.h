@@ -33,6 +33,10 @@ class TCinetiqueMain : public QMainWindow {
     std::unique_ptr<TAcquisition> acq_;
 
 public:
+    // The tool bars' images and their side: drawn ahead on another thread at start-up.
+    static constexpr int CoteImagesBarres = 24;
+    [[nodiscard]] static QStringList ImagesBarres();
+
     explicit TCinetiqueMain(QWidget* parent = nullptr);
     ~TCinetiqueMain() override;
 

@@ -42,6 +42,14 @@ QToolButton* bouton(QToolBar* barre, const QString& texte, const QString& nomIco
 }
 } // namespace
 
+QStringList TCinetiqueMain::ImagesBarres() {
+    return {QStringLiteral("fichier"),    QStringLiteral("ajouter"),  QStringLiteral("mode0"),
+            QStringLiteral("aide"),       QStringLiteral("apropos"),  QStringLiteral("acquerir"),
+            QStringLiteral("repere"),     QStringLiteral("defaire"),  QStringLiteral("stop"),
+            QStringLiteral("raz"),        QStringLiteral("kalvento"), QStringLiteral("copier"),
+            QStringLiteral("multimetre"), QStringLiteral("dosage")};
+}
+
 void TCinetiqueMain::CreeControles() {
     setWindowTitle(QStringLiteral("Acquisition par appareils à sortie Telmira"));
     resize(1000, 680);
@@ -84,7 +92,7 @@ void TCinetiqueMain::CreeBarres() {
     ToolBar2 = new QToolBar(QStringLiteral("Commandes"), this);
     ToolBar2->setObjectName(QStringLiteral("ToolBar2"));
     ToolBar2->setMovable(false);
-    ToolBar2->setIconSize(QSize(24, 24));
+    ToolBar2->setIconSize(QSize(CoteImagesBarres, CoteImagesBarres));
     addToolBar(Qt::TopToolBarArea, ToolBar2);
     const auto cote = Qt::ToolButtonTextBesideIcon;
     FichierBtn = bouton(ToolBar2, QStringLiteral("Fichier"), QStringLiteral("fichier"), cote);
@@ -116,7 +124,7 @@ void TCinetiqueMain::CreeBarres() {
     ToolBar1 = new QToolBar(QStringLiteral("Acquisition"), this);
     ToolBar1->setObjectName(QStringLiteral("ToolBar1"));
     ToolBar1->setMovable(false);
-    ToolBar1->setIconSize(QSize(24, 24));
+    ToolBar1->setIconSize(QSize(CoteImagesBarres, CoteImagesBarres));
     const auto dessous = Qt::ToolButtonTextUnderIcon;
     EnregistreBtn =
         bouton(ToolBar1, QStringLiteral("Acquérir"), QStringLiteral("acquerir"), dessous);

@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QHash>
 #include <QIconEngine>
+#include <QImage>
 #include <QPainter>
 #include <QPainterPath>
 #include <QPixmap>
@@ -10,6 +11,7 @@
 #include <QStyleOption>
 #include <cmath>
 #include <functional>
+#include <mutex>
 
 namespace {
 constexpr int Cote = 64;
@@ -192,6 +194,33 @@ void dessine(const QString& nom, QPainter& p) {
 } // namespace
 
 namespace {
+QImage dessineImage(const QString& nom, int cote) {
+    QImage image(cote, cote, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    QPainter p(&image);
+    p.scale(cote / double(Cote), cote / double(Cote));
+    dessine(nom, p);
+    return image;
+}
+
+// The images drawn ahead, each taken once by the icon that shows it.
+struct TImagesPretes {
+    std::mutex verrou;
+    int cote = 0;
+    QHash<QString, QImage> images;
+};
+
+TImagesPretes& imagesPretes() {
+    static TImagesPretes pretes;
+    return pretes;
+}
+
+QImage prendImagePrete(const QString& nom, int cote) {
+    TImagesPretes& pretes = imagesPretes();
+    const std::lock_guard verrou(pretes.verrou);
+    return pretes.cote == cote ? pretes.images.take(nom) : QImage();
+}
+
 // Draws an image at the size it is asked for, once per size and mode: a window asks for one
 // or two of the sizes, and drawing all of them for every button cost a good part of the
 // start-up.
@@ -210,13 +239,9 @@ public:
         const int cote = std::max(1, std::min(taille.width(), taille.height()));
         const quint64 cle = (quint64(cote) << 8) | quint64(mode);
         if (const auto it = images_.constFind(cle); it != images_.constEnd()) return *it;
-        QPixmap image(cote, cote);
-        image.fill(Qt::transparent);
-        {
-            QPainter p(&image);
-            p.scale(cote / double(Cote), cote / double(Cote));
-            dessine(nom_, p);
-        }
+        QImage dessin = prendImagePrete(nom_, cote);
+        if (dessin.isNull()) dessin = dessineImage(nom_, cote);
+        QPixmap image = QPixmap::fromImage(std::move(dessin));
         // Disabled and selected looks as the style makes them from the normal image.
         if (mode != QIcon::Normal && mode != QIcon::Active) {
             QStyleOption option;
@@ -241,6 +266,16 @@ private:
     QHash<quint64, QPixmap> images_;
 };
 } // namespace
+
+void PrepareIcones(const QStringList& noms, int cote) {
+    QHash<QString, QImage> images;
+    for (const QString& nom : noms)
+        images.insert(nom, dessineImage(nom, cote));
+    TImagesPretes& pretes = imagesPretes();
+    const std::lock_guard verrou(pretes.verrou);
+    pretes.cote = cote;
+    pretes.images = std::move(images);
+}
 
 QIcon icone(const QString& nom) {
     return QIcon(new TMoteurIcone(nom));

@@ -2,8 +2,6 @@
 
 #include <QFont>
 #include <QFontDatabase>
-#include <QFontMetrics>
-#include <QGuiApplication>
 #include <QHash>
 #include <QStringList>
 #include <mutex>
@@ -61,23 +59,4 @@ void InstallePolices() {
 
 QString FamilleInstallee(const QString& famille) {
     return famillesInstallees().value(famille, famille);
-}
-
-std::future<void> PrechauffePolices() {
-    return std::async(std::launch::async, [] {
-        InstallePolices();
-        QFont normale = QGuiApplication::font();
-        QFont grasse = normale;
-        grasse.setBold(true);
-        QFont duree = grasse;
-        duree.setPixelSize(24);
-        QFont trace(FamilleInstallee(QStringLiteral("Arial")));
-        trace.setPixelSize(12);
-        for (const QFont& police : {normale, grasse, duree, trace}) {
-            const QFontMetrics mesure(police);
-            // A line of text and a lone character find their fallbacks apart.
-            (void)mesure.horizontalAdvance(QStringLiteral("Acquérir 0,5"));
-            (void)mesure.horizontalAdvance(QLatin1Char('0'));
-        }
-    });
 }

@@ -2,8 +2,10 @@
 #include "app/utilitaires.h"
 #include "display/cinetiquemain.h"
 #include "display/graphe.h"
+#include "display/icones.h"
 #include "display/oscillo.h"
 #include "display/polices.h"
+#include "display/styleprogramme.h"
 #include "instruments/appareil.h"
 
 #include <QFontDatabase>
@@ -19,6 +21,7 @@
 #include <QTest>
 #include <QToolButton>
 #include <cmath>
+#include <future>
 #include <memory>
 
 namespace {
@@ -468,6 +471,23 @@ private Q_SLOTS:
         if (familles.contains(QStringLiteral("Liberation Sans")))
             QCOMPARE(QFontInfo(QFont(QStringLiteral("Arial"))).family(),
                      QStringLiteral("Liberation Sans"));
+        QCOMPARE(FamilleInstallee(QStringLiteral("Courier New")),
+                 QStringLiteral("Liberation Mono"));
+    }
+
+    void imagesDessineesALAvance() {
+        // An image drawn ahead on another thread is the one the icon would draw itself, taken
+        // once; other sizes are drawn as asked.
+        const QStringList noms = TCinetiqueMain::ImagesBarres();
+        std::async(std::launch::async, [&noms] { PrepareIcones(noms, 24); }).wait();
+        for (const QString& nom : noms) {
+            const QImage avance = icone(nom).pixmap(24).toImage();
+            const QImage dessinee = icone(nom).pixmap(24).toImage();
+            QCOMPARE(avance.convertToFormat(dessinee.format()), dessinee);
+        }
+        TStyleProgramme style;
+        QVERIFY(
+            !style.standardIcon(QStyle::SP_ToolBarHorizontalExtensionButton).pixmap(16).isNull());
     }
 
     void lectureSouris_data() {

@@ -1,4 +1,8 @@
-#include "app/prechargepolices.h"
+#include "app/prechargement.h"
+
+#include "display/cinetiquemain.h"
+#include "display/icones.h"
+#include "display/polices.h"
 
 #include <dlfcn.h>
 
@@ -9,4 +13,11 @@ std::future<void> PrechargeConfigurationPolices() {
     const auto fcInit = reinterpret_cast<FcInitFn>(dlsym(RTLD_DEFAULT, "FcInit"));
     if (!fcInit) return {};
     return std::async(std::launch::async, [fcInit] { fcInit(); });
+}
+
+std::future<void> PrepareFenetre() {
+    return std::async(std::launch::async, [] {
+        InstallePolices();
+        PrepareIcones(TCinetiqueMain::ImagesBarres(), TCinetiqueMain::CoteImagesBarres);
+    });
 }
