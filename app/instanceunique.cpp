@@ -1,9 +1,8 @@
 #include "app/instanceunique.h"
 
+#include "exchange/canallocal.h"
 #include <QDir>
 #include <QFileInfo>
-#include <QLocalServer>
-#include <QLocalSocket>
 #include <QLockFile>
 #include <QStandardPaths>
 #include <QTimer>
@@ -121,7 +120,7 @@ bool TInstanceUnique::VerifieInstanceUnique(const QStringList& arguments) {
     const TVerrou verrou(nom_ + QStringLiteral(".lock"), 2000);
     const bool verrouille = verrou.tenu();
 
-    QLocalSocket client;
+    TSocketLocal client;
     client.connectToServer(nom_);
     if (client.waitForConnected(AttenteMs)) {
         QByteArray message = Restaure + '\n';
@@ -131,7 +130,7 @@ bool TInstanceUnique::VerifieInstanceUnique(const QStringList& arguments) {
         client.write(message);
         client.waitForBytesWritten(AttenteMs);
         client.disconnectFromServer();
-        if (client.state() != QLocalSocket::UnconnectedState) client.waitForDisconnected(AttenteMs);
+        if (client.state() != TSocketLocal::UnconnectedState) client.waitForDisconnected(AttenteMs);
         return false;
     }
     // Another copy holds the lock while it sets up its channel: its socket is not ours to
@@ -139,12 +138,11 @@ bool TInstanceUnique::VerifieInstanceUnique(const QStringList& arguments) {
     if (!verrouille) return true;
 
     // Nobody answers: a socket left by a copy that crashed is removed before listening.
-    QLocalServer::removeServer(nom_);
-    serveur_ = std::make_unique<QLocalServer>();
-    serveur_->setSocketOptions(QLocalServer::UserAccessOption);
+    TServeurLocal::removeServer(nom_);
+    serveur_ = std::make_unique<TServeurLocal>();
     if (serveur_->listen(nom_)) {
-        connect(serveur_.get(), &QLocalServer::newConnection, this, [this] {
-            while (QLocalSocket* c = serveur_->nextPendingConnection())
+        connect(serveur_.get(), &TServeurLocal::newConnection, this, [this] {
+            while (TSocketLocal* c = serveur_->nextPendingConnection())
                 accueille(c);
         });
     }
@@ -152,7 +150,7 @@ bool TInstanceUnique::VerifieInstanceUnique(const QStringList& arguments) {
     return true;
 }
 
-void TInstanceUnique::accueille(QLocalSocket* client) {
+void TInstanceUnique::accueille(TSocketLocal* client) {
     // A client is told once and goes: one that keeps its connection or sends without end is
     // cut off, so that it cannot hold the running copy's memory or attention.
     client->setReadBufferSize(MaxOctetsClient);
@@ -161,12 +159,12 @@ void TInstanceUnique::accueille(QLocalSocket* client) {
         client->abort();
         client->deleteLater();
     });
-    connect(client, &QLocalSocket::readyRead, this, [this, client] { lit(client); });
-    connect(client, &QLocalSocket::disconnected, client, &QObject::deleteLater);
+    connect(client, &TSocketLocal::readyRead, this, [this, client] { lit(client); });
+    connect(client, &TSocketLocal::disconnected, client, &QObject::deleteLater);
     lit(client);
 }
 
-void TInstanceUnique::lit(QLocalSocket* client) {
+void TInstanceUnique::lit(TSocketLocal* client) {
     qint64 recus = client->property(proprieteRecus).toLongLong();
     bool restaure = false;
     QStringList argumentsLus;

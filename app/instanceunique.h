@@ -5,8 +5,8 @@
 #include <QStringList>
 #include <memory>
 
-class QLocalServer;
-class QLocalSocket;
+class TServeurLocal;
+class TSocketLocal;
 
 // One running copy per user: a local socket named after "KALSERIE" in a folder only this user
 // can write (the runtime folder, else a private folder of the temporary folder). A second start
@@ -34,11 +34,11 @@ Q_SIGNALS:
     void argumentRecu(const QString& argument);
 
 private:
-    void accueille(QLocalSocket* client);
-    void lit(QLocalSocket* client);
+    void accueille(TSocketLocal* client);
+    void lit(TSocketLocal* client);
 
     QString nom_;
-    std::unique_ptr<QLocalServer> serveur_;
+    std::unique_ptr<TServeurLocal> serveur_;
 };
 
 // The argument as the running copy must see it: a relative path that names an existing file is

@@ -3,8 +3,8 @@
 #include "app/cp1252.h"
 #include "exchange/canalcommande.h"
 
+#include "exchange/canallocal.h"
 #include <QEventLoop>
-#include <QLocalSocket>
 #include <QTimer>
 
 int EnvoieMacroCommande(const QString& macro, QTextStream& sortie, const QString& dossier,
@@ -20,7 +20,7 @@ int EnvoieMacroCommande(const QString& macro, QTextStream& sortie, const QString
         return 2;
     }
 
-    QLocalSocket client;
+    TSocketLocal client;
     client.connectToServer(canal::CheminCanal(nomService, canal::TopicDDE, dossier));
     if (!client.waitForConnected(2000)) {
         sortie << "Aucune copie de " << nomService
@@ -34,15 +34,15 @@ int EnvoieMacroCommande(const QString& macro, QTextStream& sortie, const QString
     QTimer delai;
     delai.setSingleShot(true);
     QObject::connect(&delai, &QTimer::timeout, &boucle, &QEventLoop::quit);
-    QObject::connect(&client, &QLocalSocket::readyRead, &boucle, [&] {
+    QObject::connect(&client, &TSocketLocal::readyRead, &boucle, [&] {
         if (client.canReadLine()) boucle.quit();
     });
-    QObject::connect(&client, &QLocalSocket::disconnected, &boucle, &QEventLoop::quit);
+    QObject::connect(&client, &TSocketLocal::disconnected, &boucle, &QEventLoop::quit);
     delai.start(attenteMs);
-    if (!client.canReadLine() && client.state() == QLocalSocket::ConnectedState) boucle.exec();
+    if (!client.canReadLine() && client.state() == TSocketLocal::ConnectedState) boucle.exec();
 
     if (!client.canReadLine()) {
-        sortie << (client.state() == QLocalSocket::ConnectedState
+        sortie << (client.state() == TSocketLocal::ConnectedState
                        ? "Pas de réponse de " + nomService + " : délai dépassé.\n"
                        : "La connexion a été fermée sans réponse.\n");
         return 3;

@@ -4,8 +4,7 @@
 
 #include "app/cp1252.h"
 
-#include <QLocalServer>
-#include <QLocalSocket>
+#include "exchange/canallocal.h"
 
 namespace {
 constexpr int relanceMs = 250;
@@ -31,24 +30,23 @@ TServeurCommandes::~TServeurCommandes() {
 bool TServeurCommandes::Demarre() {
     {
         // A channel somebody answers on belongs to another running program: it is left alone.
-        QLocalSocket essai;
+        TSocketLocal essai;
         essai.connectToServer(nom_);
         if (essai.waitForConnected(500)) return false;
     }
     // Nobody answers: what is there was left by a copy that crashed.
-    QLocalServer::removeServer(nom_);
-    serveur_ = std::make_unique<QLocalServer>();
-    serveur_->setSocketOptions(QLocalServer::UserAccessOption);
+    TServeurLocal::removeServer(nom_);
+    serveur_ = std::make_unique<TServeurLocal>();
     if (!serveur_->listen(nom_)) {
         serveur_.reset();
         return false;
     }
-    connect(serveur_.get(), &QLocalServer::newConnection, this, &TServeurCommandes::accepte);
+    connect(serveur_.get(), &TServeurLocal::newConnection, this, &TServeurCommandes::accepte);
     return true;
 }
 
 void TServeurCommandes::accepte() {
-    while (QLocalSocket* client = serveur_->nextPendingConnection()) {
+    while (TSocketLocal* client = serveur_->nextPendingConnection()) {
         connect(client, &QObject::destroyed, this, [this, client] { connexions_.erase(client); });
         if (static_cast<int>(connexions_.size()) >= maxConnexions) {
             refuse(client, QStringLiteral("Trop de connexions simultanées, commande refusée"));
@@ -63,19 +61,19 @@ void TServeurCommandes::accepte() {
             refuse(client, QStringLiteral("Commande incomplète (sans octet nul final), refusée"));
         });
         c.inactivite->start(delaiInactiviteMs);
-        connect(client, &QLocalSocket::readyRead, this, [this, client] { lit(client); });
-        connect(client, &QLocalSocket::disconnected, this, [this, client] { lit(client); });
+        connect(client, &TSocketLocal::readyRead, this, [this, client] { lit(client); });
+        connect(client, &TSocketLocal::disconnected, this, [this, client] { lit(client); });
         lit(client);
     }
 }
 
-void TServeurCommandes::lit(QLocalSocket* client) {
+void TServeurCommandes::lit(TSocketLocal* client) {
     const auto trouve = connexions_.find(client);
     if (trouve == connexions_.end()) return;
     Connexion& c = trouve->second;
     if (c.refusee) {
-        if (client->state() == QLocalSocket::ConnectedState) client->skip(client->bytesAvailable());
-        if (client->state() == QLocalSocket::UnconnectedState) client->deleteLater();
+        if (client->state() == TSocketLocal::ConnectedState) client->skip(client->bytesAvailable());
+        if (client->state() == TSocketLocal::UnconnectedState) client->deleteLater();
         return;
     }
     if (c.occupee) return;
@@ -97,10 +95,10 @@ void TServeurCommandes::lit(QLocalSocket* client) {
         c.inactivite->start(delaiInactiviteMs);
     }
     // A caller that has gone leaves nothing more to run: what it sent without a NUL is dropped.
-    if (client->state() == QLocalSocket::UnconnectedState) client->deleteLater();
+    if (client->state() == TSocketLocal::UnconnectedState) client->deleteLater();
 }
 
-void TServeurCommandes::refuse(QLocalSocket* client, const QString& raison) {
+void TServeurCommandes::refuse(TSocketLocal* client, const QString& raison) {
     const auto trouve = connexions_.find(client);
     if (trouve == connexions_.end()) {
         // Over the limit: the answer is handed to the system and the connection given up at
@@ -120,8 +118,8 @@ void TServeurCommandes::refuse(QLocalSocket* client, const QString& raison) {
     lit(client);
 }
 
-void TServeurCommandes::repond(QLocalSocket* client, const QString& texte) {
-    if (!client || client->state() != QLocalSocket::ConnectedState) return;
+void TServeurCommandes::repond(TSocketLocal* client, const QString& texte) {
+    if (!client || client->state() != TSocketLocal::ConnectedState) return;
     client->write(versCp1252(texte) + '\n');
     // A caller that sends without reading the answers is cut off.
     if (client->bytesToWrite() > maxNonLu) client->abort();

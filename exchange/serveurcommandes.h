@@ -11,8 +11,8 @@
 #include <memory>
 #include <unordered_map>
 
-class QLocalServer;
-class QLocalSocket;
+class TServeurLocal;
+class TSocketLocal;
 
 // The command server other programs drive this one with: macros received on the channel of
 // this program's service, topic "ServeurDDE", run one at a time, each answered by one line.
@@ -52,21 +52,21 @@ private:
         bool refusee = false;
     };
     struct Requete {
-        QPointer<QLocalSocket> client;
+        QPointer<TSocketLocal> client;
         QByteArray octets;
     };
 
     void accepte();
-    void lit(QLocalSocket* client);
-    void refuse(QLocalSocket* client, const QString& raison);
-    void repond(QLocalSocket* client, const QString& texte);
+    void lit(TSocketLocal* client);
+    void refuse(TSocketLocal* client, const QString& raison);
+    void repond(TSocketLocal* client, const QString& texte);
     void planifie();
     void traiteFile();
 
     TActionsMacro& actions_;
     QString nom_;
-    std::unique_ptr<QLocalServer> serveur_;
-    std::unordered_map<QLocalSocket*, Connexion> connexions_;
+    std::unique_ptr<TServeurLocal> serveur_;
+    std::unordered_map<TSocketLocal*, Connexion> connexions_;
     std::deque<Requete> file_;
     bool enCours_ = false;
     bool planifie_ = false;

@@ -5,11 +5,11 @@
 #include "app/utilitaires.h"
 #include "exchange/canalcommande.h"
 
+#include "exchange/canallocal.h"
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QFileInfo>
-#include <QLocalSocket>
 #include <QProcess>
 #include <QSettings>
 #include <QStandardPaths>
@@ -92,7 +92,7 @@ QString TFormDDE::canal(const QString& service) const {
 // Kalvento runs while its channel answers; the test leaves no connection behind.
 bool TFormDDE::repond(const QStringList& services) const {
     for (const QString& s : services) {
-        QLocalSocket essai;
+        TSocketLocal essai;
         essai.connectToServer(canal(s));
         if (essai.waitForConnected(connexionMs)) {
             essai.abort();
@@ -113,7 +113,7 @@ bool TFormDDE::attend(const QStringList& services, int ms) const {
     }
 }
 
-bool TFormDDE::connecte(QLocalSocket& client, const QString& service) const {
+bool TFormDDE::connecte(TSocketLocal& client, const QString& service) const {
     client.connectToServer(canal(service));
     if (!client.waitForConnected(connexionMs)) return false;
     // The conversation links to Kalvento's item, as its clients always have.
@@ -128,7 +128,7 @@ bool TFormDDE::Execute(Tenvoi Ordre) {
             QProcess::startDetached(CheminApplication, {}))
             attend(services, attenteLancementMs);
 
-        QLocalSocket client;
+        TSocketLocal client;
         if (!connecte(client, ServiceMajuscules)) {
             attend({Service}, attenteSecondNomMs);
             if (!connecte(client, Service)) {
@@ -143,7 +143,7 @@ bool TFormDDE::Execute(Tenvoi Ordre) {
         while (envoye && client.bytesToWrite() > 0)
             envoye = client.waitForBytesWritten(connexionMs);
         client.disconnectFromServer();
-        if (client.state() != QLocalSocket::UnconnectedState)
+        if (client.state() != TSocketLocal::UnconnectedState)
             client.waitForDisconnected(connexionMs);
         if (!envoye)
             dialogues().message(Ordre == eFocus ? QStringLiteral("?")

@@ -4,7 +4,7 @@
 #include <QStringList>
 #include <functional>
 
-class QLocalSocket;
+class TSocketLocal;
 
 // The kinds of transfer to the analysis program.
 enum Tenvoi { eAdd, eLoad, ePlus, eFocus };
@@ -50,7 +50,7 @@ private:
     [[nodiscard]] QString canal(const QString& service) const;
     [[nodiscard]] bool repond(const QStringList& services) const;
     bool attend(const QStringList& services, int ms) const;
-    bool connecte(QLocalSocket& client, const QString& service) const;
+    bool connecte(TSocketLocal& client, const QString& service) const;
 
     std::function<QString()> texteDonnees_;
     std::function<void(const QString&)> metPressePapiers_;

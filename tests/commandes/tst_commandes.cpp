@@ -1,14 +1,17 @@
 #include "../commun/banc.h"
 #include "app/cp1252.h"
 #include "app/dialogues.h"
+#include "exchange/canallocal.h"
 #include "exchange/clientcommande.h"
 #include "exchange/serveurcommandes.h"
 #include "exchange/typefichier.h"
 
 #include <QFile>
+#include <QLocalServer>
 #include <QLocalSocket>
 #include <QProcess>
 #include <QRandomGenerator>
+#include <QSignalSpy>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
@@ -264,6 +267,47 @@ private Q_SLOTS:
                  2);
         flux.flush();
         QVERIFY(reponse.contains(QStringLiteral("Aucune copie de absent n'est lancée")));
+    }
+
+    void extremitesDuCanal() {
+        // Against the toolkit's own local sockets: a bounded read buffer leaves the rest with
+        // the system, what came before the other end left can still be read, and an end that
+        // closes sends all it holds first.
+        TServeurLocal ecoute;
+        QVERIFY(ecoute.listen(dossier.filePath(QStringLiteral("bout"))));
+        QSignalSpy arrivee(&ecoute, &TServeurLocal::newConnection);
+        QLocalSocket pair;
+        pair.connectToServer(dossier.filePath(QStringLiteral("bout")));
+        QVERIFY(pair.waitForConnected(2000));
+        QTRY_COMPARE(arrivee.count(), 1);
+        TSocketLocal* bout = ecoute.nextPendingConnection();
+        QVERIFY(bout);
+        bout->setReadBufferSize(4);
+        pair.write("0123456789\n");
+        QTRY_COMPARE(bout->bytesAvailable(), 4);
+        QCOMPARE(bout->read(4), QByteArray("0123"));
+        QTRY_COMPARE(bout->bytesAvailable(), 4);
+        bout->setReadBufferSize(0);
+        QSignalSpy parti(bout, &TSocketLocal::disconnected);
+        pair.disconnectFromServer();
+        QTRY_COMPARE(parti.count(), 1);
+        QCOMPARE(bout->state(), TSocketLocal::UnconnectedState);
+        QVERIFY(bout->canReadLine());
+        QCOMPARE(bout->readAll(), QByteArray("456789\n"));
+
+        QLocalServer autre;
+        QVERIFY(autre.listen(dossier.filePath(QStringLiteral("autre"))));
+        TSocketLocal client;
+        client.connectToServer(autre.fullServerName());
+        QVERIFY(client.waitForConnected());
+        QTRY_VERIFY(autre.hasPendingConnections());
+        QLocalSocket* recoit = autre.nextPendingConnection();
+        const QByteArray gros(4 << 20, 'x');
+        QCOMPARE(client.write(gros), gros.size());
+        client.disconnectFromServer();
+        QByteArray recu;
+        QTRY_VERIFY_WITH_TIMEOUT((recu += recoit->readAll()).size() == gros.size(), 10000);
+        QTRY_COMPARE(client.state(), TSocketLocal::UnconnectedState);
     }
 
     void typeFichier() {
