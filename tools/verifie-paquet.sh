@@ -28,7 +28,7 @@ champ() { dpkg-deb -f "$paquet" "$1"; }
 version="$(sed -n 's/^project(Telmira VERSION \([0-9.]*\).*/\1/p' "$racine/CMakeLists.txt")"
 [ "$(champ Version)" = "$version" ] || echec "version $(champ Version), le projet dit $version"
 depends="$(champ Depends)"
-for d in libqt6core6 libqt6gui6 libqt6widgets6 libqt6network6 libqt6serialport6 libc6 \
+for d in libqt6core6 libqt6gui6 libqt6widgets6 libqt6serialport6 libc6 \
     fonts-liberation2 fonts-crosextra-carlito fonts-dejavu-core; do
     [[ "$depends" == *"$d"* ]] || echec "dépendance $d absente : $depends"
 done
