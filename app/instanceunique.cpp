@@ -1,6 +1,7 @@
 #include "app/instanceunique.h"
 
 #include "exchange/canallocal.h"
+
 #include <QDir>
 #include <QFileInfo>
 #include <QLockFile>
@@ -35,7 +36,6 @@ bool dossierPrive(const QString& dossier) {
 #endif
 }
 
-// Without a runtime folder: "telmira-<uid>" in the temporary folder, made for this user alone.
 #ifdef Q_OS_UNIX
 // Held while this copy looks for a running one and sets up its channel. The system drops the
 // lock with the process, so a copy that crashed never leaves a stale one, and nothing is
@@ -82,6 +82,7 @@ private:
 };
 #endif
 
+// Without a runtime folder: "telmira-<uid>" in the temporary folder, made for this user alone.
 QString dossierTemporaireUtilisateur() {
 #ifdef Q_OS_UNIX
     const QString d =

@@ -11,6 +11,7 @@
 // declaration order.
 QIcon icone(const QString& nom);
 
-// Draws these images at this side ahead, on any thread (before the application object too):
-// the icons icone() makes then take them instead of drawing them while a window first shows.
+// Draws these images at this side ahead, on any thread once the application object exists (a
+// painter asks it for a font): the icons icone() makes then take them instead of drawing them
+// while a window first shows.
 void PrepareIcones(const QStringList& noms, int cote);

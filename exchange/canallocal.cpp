@@ -2,10 +2,12 @@
 
 #include <QDeadlineTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QSocketNotifier>
 #include <QTimer>
 #include <algorithm>
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
 #include <poll.h>
@@ -241,18 +243,25 @@ TServeurLocal::~TServeurLocal() {
 
 bool TServeurLocal::listen(const QString& chemin) {
     close();
+    sockaddr_un cible{};
+    if (!adresse(chemin, cible)) return false;
+    // Made in a folder of this user alone, then moved in place: nobody can connect before
+    // the socket has its rights.
+    const QFileInfo info(chemin);
+    QByteArray modele = QFile::encodeName(info.absolutePath()) + "/.telmira-XXXXXX";
+    if (!::mkdtemp(modele.data())) return false;
+    const QByteArray provisoire = modele + "/s";
     sockaddr_un a{};
-    if (!adresse(chemin, a)) return false;
     const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
-    if (fd < 0) return false;
-    if (::bind(fd, reinterpret_cast<const sockaddr*>(&a), sizeof a) != 0) {
-        ::close(fd);
-        return false;
-    }
-    // For this user alone, the folder's own rights aside.
-    if (::chmod(a.sun_path, S_IRUSR | S_IWUSR) != 0 || ::listen(fd, FileAttenteServeur) != 0) {
-        ::close(fd);
-        ::unlink(a.sun_path);
+    const bool pret = fd >= 0 && adresse(QFile::decodeName(provisoire), a) &&
+                      ::bind(fd, reinterpret_cast<const sockaddr*>(&a), sizeof a) == 0 &&
+                      ::chmod(a.sun_path, S_IRUSR | S_IWUSR) == 0 &&
+                      ::listen(fd, FileAttenteServeur) == 0 &&
+                      ::rename(provisoire.constData(), cible.sun_path) == 0;
+    ::unlink(provisoire.constData());
+    ::rmdir(modele.constData());
+    if (!pret) {
+        if (fd >= 0) ::close(fd);
         return false;
     }
     fd_ = fd;
