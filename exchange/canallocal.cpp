@@ -30,6 +30,11 @@ bool adresse(const QString& chemin, sockaddr_un& a) {
     return true;
 }
 
+// A negative delay waits without end, as with the toolkit's sockets.
+QDeadlineTimer echeance(int ms) {
+    return ms < 0 ? QDeadlineTimer(QDeadlineTimer::Forever) : QDeadlineTimer(ms);
+}
+
 int restant(const QDeadlineTimer& fin) {
     return fin.isForever() ? -1 : int(std::max<qint64>(0, fin.remainingTime()));
 }
@@ -100,7 +105,7 @@ void TSocketLocal::disconnectFromServer() {
 }
 
 bool TSocketLocal::waitForDisconnected(int ms) {
-    const QDeadlineTimer fin(ms < 0 ? QDeadlineTimer(QDeadlineTimer::Forever) : QDeadlineTimer(ms));
+    const QDeadlineTimer fin = echeance(ms);
     while (fd_ >= 0) {
         // With its read buffer full, the end of the channel cannot be seen.
         if (plein() && aEnvoyer_.isEmpty()) return false;
@@ -194,7 +199,7 @@ bool TSocketLocal::attend(short evenements, int ms) {
 }
 
 bool TSocketLocal::waitForBytesWritten(int ms) {
-    const QDeadlineTimer fin(ms < 0 ? QDeadlineTimer(QDeadlineTimer::Forever) : QDeadlineTimer(ms));
+    const QDeadlineTimer fin = echeance(ms);
     for (;;) {
         envoie();
         if (aEnvoyer_.isEmpty()) return true;

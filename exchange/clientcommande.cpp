@@ -2,8 +2,8 @@
 
 #include "app/cp1252.h"
 #include "exchange/canalcommande.h"
-
 #include "exchange/canallocal.h"
+
 #include <QEventLoop>
 #include <QTimer>
 

@@ -1,9 +1,7 @@
 #include "exchange/serveurcommandes.h"
 
-#include "app/dialogues.h"
-
 #include "app/cp1252.h"
-
+#include "app/dialogues.h"
 #include "exchange/canallocal.h"
 
 namespace {

@@ -4,8 +4,8 @@
 #include "app/dialogues.h"
 #include "app/utilitaires.h"
 #include "exchange/canalcommande.h"
-
 #include "exchange/canallocal.h"
+
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QDir>
