@@ -1,6 +1,9 @@
 // Start-up time of the program: from just before exec to its first painted window (the device
 // catalogue parsed before), read off the program's own report on stderr. Each start runs with
 // private settings in a temporary folder; the first start is a warm-up and is not counted.
+// When the reference window (temoin_demarrage, built beside this bench) is there, its starts
+// alternate with the program's: the machine's speed changes from minute to minute, and the
+// difference between the two is the program's own part.
 // bench_demarrage [programme] [repetitions]   (default: telmira beside this bench's folder, 20)
 // The window goes to $DISPLAY when set, else to Qt's offscreen platform.
 
@@ -68,16 +71,22 @@ double lanceUneFois(const std::string& programme) {
     const long long affiche = std::atoll(sortie.c_str() + i + marque.size());
     return double(affiche - debut) / 1e6;
 }
+
+double mediane(std::vector<double> v) {
+    std::sort(v.begin(), v.end());
+    const std::size_t n = v.size();
+    return n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2;
+}
 } // namespace
 
 int main(int argc, char** argv) {
+    const std::string soi = argv[0];
+    const std::size_t barre = soi.rfind('/');
+    const std::string ici = barre == std::string::npos ? "." : soi.substr(0, barre);
     std::string programme = argc > 1 ? argv[1] : "";
-    if (programme.empty()) {
-        const std::string soi = argv[0];
-        const std::size_t barre = soi.rfind('/');
-        const std::string dossier = barre == std::string::npos ? "." : soi.substr(0, barre);
-        programme = dossier + "/../../telmira";
-    }
+    if (programme.empty()) programme = ici + "/../../telmira";
+    const std::string temoin = ici + "/temoin_demarrage";
+    const bool avecTemoin = access(temoin.c_str(), X_OK) == 0;
     const int repetitions = argc > 2 ? std::max(1, std::atoi(argv[2])) : 20;
 
     char modele[] = "/tmp/telmira-demarrage.XXXXXX";
@@ -92,20 +101,32 @@ int main(int argc, char** argv) {
     setenv("TELMIRA_MESURE_DEMARRAGE", "quitte", 1);
     if (!getenv("DISPLAY") && !getenv("QT_QPA_PLATFORM")) setenv("QT_QPA_PLATFORM", "offscreen", 1);
 
-    std::vector<double> ms;
+    std::vector<double> ms, msTemoin, ecarts;
     for (int i = 0; i <= repetitions; ++i) {
-        const double t = lanceUneFois(programme);
-        if (t < 0) return 1;
-        if (i > 0) ms.push_back(t);
+        // Each goes first every other time, so that neither always follows the other.
+        double t = 0, tt = 0;
+        if (avecTemoin && i % 2) tt = lanceUneFois(temoin);
+        t = lanceUneFois(programme);
+        if (avecTemoin && !(i % 2)) tt = lanceUneFois(temoin);
+        if (t < 0 || tt < 0) return 1;
+        if (i == 0) continue;
+        ms.push_back(t);
+        if (avecTemoin) {
+            msTemoin.push_back(tt);
+            ecarts.push_back(t - tt);
+        }
     }
     std::string efface = "rm -rf '" + d + "'";
     [[maybe_unused]] const int r = std::system(efface.c_str());
-    std::sort(ms.begin(), ms.end());
-    const std::size_t n = ms.size();
-    const double mediane = n % 2 ? ms[n / 2] : (ms[n / 2 - 1] + ms[n / 2]) / 2;
     std::printf("Démarrage jusqu'à la première fenêtre peinte (%zu lancements, plateforme %s) :\n"
                 "  médiane %.1f ms, min %.1f ms, max %.1f ms (objectif ≤ 50 ms)\n",
-                n, getenv("QT_QPA_PLATFORM") ? getenv("QT_QPA_PLATFORM") : "xcb", mediane,
-                ms.front(), ms.back());
+                ms.size(), getenv("QT_QPA_PLATFORM") ? getenv("QT_QPA_PLATFORM") : "xcb",
+                mediane(ms), *std::min_element(ms.begin(), ms.end()),
+                *std::max_element(ms.begin(), ms.end()));
+    if (avecTemoin)
+        std::printf("  fenêtre témoin (Qt seul, une ligne de texte), lancée en alternance : "
+                    "médiane %.1f ms\n"
+                    "  part du programme (écart médian au témoin) : %.1f ms\n",
+                    mediane(msTemoin), mediane(ecarts));
     return 0;
 }
