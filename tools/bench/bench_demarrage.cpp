@@ -101,6 +101,8 @@ int main(int argc, char** argv) {
     setenv("TELMIRA_MESURE_DEMARRAGE", "quitte", 1);
     if (!getenv("DISPLAY") && !getenv("QT_QPA_PLATFORM")) setenv("QT_QPA_PLATFORM", "offscreen", 1);
 
+    const std::string efface = "rm -rf '" + d + "'";
+    const auto nettoie = [&efface] { [[maybe_unused]] const int r = std::system(efface.c_str()); };
     std::vector<double> ms, msTemoin, ecarts;
     for (int i = 0; i <= repetitions; ++i) {
         // Each goes first every other time, so that neither always follows the other.
@@ -108,7 +110,10 @@ int main(int argc, char** argv) {
         if (avecTemoin && i % 2) tt = lanceUneFois(temoin);
         t = lanceUneFois(programme);
         if (avecTemoin && !(i % 2)) tt = lanceUneFois(temoin);
-        if (t < 0 || tt < 0) return 1;
+        if (t < 0 || tt < 0) {
+            nettoie();
+            return 1;
+        }
         if (i == 0) continue;
         ms.push_back(t);
         if (avecTemoin) {
@@ -116,8 +121,7 @@ int main(int argc, char** argv) {
             ecarts.push_back(t - tt);
         }
     }
-    std::string efface = "rm -rf '" + d + "'";
-    [[maybe_unused]] const int r = std::system(efface.c_str());
+    nettoie();
     std::printf("Démarrage jusqu'à la première fenêtre peinte (%zu lancements, plateforme %s) :\n"
                 "  médiane %.1f ms, min %.1f ms, max %.1f ms (objectif ≤ 50 ms)\n",
                 ms.size(), getenv("QT_QPA_PLATFORM") ? getenv("QT_QPA_PLATFORM") : "xcb",
