@@ -20,9 +20,9 @@ namespace {
 constexpr int FileAttenteServeur = 50;
 constexpr int RepriseAcceptationMs = 100;
 
-// The address of a socket file; false when the path cannot be one (empty or too long).
-bool adresse(const QString& chemin, sockaddr_un& a) {
-    const QByteArray nom = QFile::encodeName(chemin);
+// The address of a socket file named in the system's encoding; false when the name cannot be
+// one (empty or too long).
+bool adresse(const QByteArray& nom, sockaddr_un& a) {
     a = {};
     a.sun_family = AF_UNIX;
     if (nom.isEmpty() || nom.size() >= qsizetype(sizeof a.sun_path)) return false;
@@ -51,7 +51,7 @@ void TSocketLocal::connectToServer(const QString& chemin) {
     ferme();
     recus_.clear();
     sockaddr_un a{};
-    if (!adresse(chemin, a)) {
+    if (!adresse(QFile::encodeName(chemin), a)) {
         setErrorString(QStringLiteral("Nom de canal impossible : ") + chemin);
         return;
     }
@@ -249,7 +249,7 @@ TServeurLocal::~TServeurLocal() {
 bool TServeurLocal::listen(const QString& chemin) {
     close();
     sockaddr_un cible{};
-    if (!adresse(chemin, cible)) return false;
+    if (!adresse(QFile::encodeName(chemin), cible)) return false;
     // Made in a folder of this user alone, then moved in place: nobody can connect before
     // the socket has its rights.
     const QFileInfo info(chemin);
@@ -258,7 +258,7 @@ bool TServeurLocal::listen(const QString& chemin) {
     const QByteArray provisoire = modele + "/s";
     sockaddr_un a{};
     const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
-    const bool pret = fd >= 0 && adresse(QFile::decodeName(provisoire), a) &&
+    const bool pret = fd >= 0 && adresse(provisoire, a) &&
                       ::bind(fd, reinterpret_cast<const sockaddr*>(&a), sizeof a) == 0 &&
                       ::chmod(a.sun_path, S_IRUSR | S_IWUSR) == 0 &&
                       ::listen(fd, FileAttenteServeur) == 0 &&
